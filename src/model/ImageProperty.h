@@ -1,0 +1,50 @@
+#pragma once
+
+#include "model/Geometry.h"
+
+#include <QImage>
+#include <QString>
+#include <QUrl>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// One opened image file. Equal (and hashed) by id alone. Its fields notify nobody: views refresh
+// through the image manager.
+class ImageProperty
+{
+public:
+    explicit ImageProperty(QUrl imagePath, double previousScale = 1.0, double currentScale = 1.0);
+
+    const QString& id() const { return m_id; }
+
+    QUrl imagePath;
+    double scaledWidth = 0;
+    double scaledHeight = 0;
+    Size geometrySize;
+    double originalWidth = 0;
+    double originalHeight = 0;
+    Point locationOnScreen;
+    double previousScale;
+    double currentScale;
+    QImage imageNS;
+
+    // The file name with its extension, percent escapes decoded.
+    QString getImageName() const;
+    // Reloads the picture, turns it grey (the grey picture stays in imageNS) and returns exactly
+    // originalHeight rows of originalWidth bytes; empty when the file gives no picture.
+    std::vector<std::vector<std::uint8_t>> getImageArray();
+
+private:
+    void imageDimensions();
+    void getNSImage();
+    void convertToGrayScale();
+    std::vector<std::vector<std::uint8_t>> nsImageToArray() const;
+
+    QString m_id;
+};
+
+using ImagePtr = std::shared_ptr<ImageProperty>;
+
+inline bool operator==(const ImageProperty& a, const ImageProperty& b) { return a.id() == b.id(); }

@@ -1,0 +1,18 @@
+#include "model/ObservableObject.h"
+
+#include <QMetaObject>
+
+void ObservableObject::willChange()
+{
+    emit objectWillChange();
+    if (m_changePending)
+        return;
+    m_changePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_changePending = false;
+            emit changed();
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,1 @@
+// Anchor of the views library.

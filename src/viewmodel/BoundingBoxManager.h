@@ -1,0 +1,62 @@
+#pragma once
+
+#include "model/BoundingBoxProperty.h"
+#include "model/ChartData.h"
+#include "model/Geometry.h"
+#include "model/ObservableObject.h"
+#include "model/Palette.h"
+
+#include <QColor>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+struct UndoEntry {
+    std::int64_t boxIndex;
+    std::int64_t imageIndex;
+    BoxPtr box;
+};
+
+// Every box of every open image: one list per image at the image's index, the selection, the copy
+// buffer, the undo stack of deleted (hidden) boxes and the request to open the box editor.
+// Indices that name no list or no box leave everything as it is.
+class BoundingBoxManager : public ObservableObject
+{
+    Q_OBJECT
+public:
+    using BoxList = std::vector<BoxPtr>;
+
+    explicit BoundingBoxManager(QObject* parent = nullptr)
+        : ObservableObject(parent)
+    {
+    }
+
+    Published<std::vector<BoxList>> allBoundingBoxes { this };
+    Published<QColor> currentSelectedBoxColor { this, Palette::green };
+    Published<BoxPtr> currentSelectedBox { this };
+    Published<BoxPtr> currentCopySelectedBox { this };
+    Published<bool> showClassFieldWindow { this, false };
+    Published<QString> currentBoxClass { this };
+    Published<std::vector<UndoEntry>> undoStack { this };
+    Published<bool> toShowInfoUI { this, false };
+
+    void appendBox(const BoxPtr& box, std::int64_t imageIndex, bool showInfo = true);
+    void hideCurrentBox(std::int64_t index, std::int64_t imageIndex);
+    void updateScalingFactor(double factor, std::int64_t imageIndex, bool fromButton, double imageScale);
+    void updateLocation(std::int64_t boxIndex, std::int64_t imageIndex, Size translation);
+    std::int64_t getIndex(const BoxPtr& box, std::int64_t imageIndex) const;
+    void deleteBoxForImage(std::int64_t imageIndex);
+    std::int64_t getVisibleCount(std::int64_t imageIndex) const;
+    std::int64_t getTotalVisibleCount() const;
+    std::vector<ChartData> getDictClass(std::int64_t imageCount) const;
+
+    // The list of an image, or nothing when the index names none.
+    const BoxList* boxesOf(std::int64_t imageIndex) const;
+    // The box at a position, or nothing.
+    BoxPtr boxAt(std::int64_t boxIndex, std::int64_t imageIndex) const;
+    // Puts a box in place of the one at a position (one announcement); false when there is none.
+    bool replaceBox(std::int64_t boxIndex, std::int64_t imageIndex, const BoxPtr& box);
+    // The selection is cleared: nothing selected, colour green.
+    void deselect();
+};

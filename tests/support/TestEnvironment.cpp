@@ -1,0 +1,37 @@
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace
+{
+std::vector<std::unique_ptr<QTemporaryDir>>& dirs()
+{
+    static std::vector<std::unique_ptr<QTemporaryDir>> all;
+    return all;
+}
+} // namespace
+
+QString TestEnvironment::makeTempDir()
+{
+    auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kestrune-test-XXXXXX"));
+    const QString path = dir->path();
+    dirs().push_back(std::move(dir));
+    return path;
+}
+
+void TestEnvironment::isolate()
+{
+    const QString runtime = makeTempDir();
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    setenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit().constData(), 1);
+    setenv("XDG_CONFIG_HOME", makeTempDir().toLocal8Bit().constData(), 1);
+    setenv("XDG_CACHE_HOME", makeTempDir().toLocal8Bit().constData(), 1);
+    setenv("XDG_DATA_HOME", makeTempDir().toLocal8Bit().constData(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+}

@@ -1,0 +1,226 @@
+#include "viewmodel/BoundingBoxManager.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace
+{
+BoxPtr box(Point s, Point e, const QString& label = "a", double scaleFactor = 1.0, double imageScale = 1.0)
+{
+    return std::make_shared<BoundingBoxProperty>(s, e, label, scaleFactor, imageScale);
+}
+
+struct Manager {
+    BoundingBoxManager m;
+    explicit Manager(int lists) { m.allBoundingBoxes.set(std::vector<BoundingBoxManager::BoxList>(size_t(lists))); }
+    const BoundingBoxManager::BoxList& list(int i) const { return m.allBoundingBoxes.get()[size_t(i)]; }
+};
+
+std::map<QString, std::int64_t> tally(const std::vector<ChartData>& rows)
+{
+    std::map<QString, std::int64_t> result;
+    for (const auto& row : rows)
+        result[row.className] += row.classValueCounts;
+    return result;
+}
+} // namespace
+
+TEST(BoundingBoxManager, StartsEmptyAndAppendsWithTheEditorRequest)
+{
+    BoundingBoxManager fresh;
+    EXPECT_EQ(fresh.getVisibleCount(0), 0);
+    EXPECT_EQ(fresh.getTotalVisibleCount(), 0);
+    EXPECT_EQ(fresh.currentSelectedBoxColor.get(), Palette::green);
+    EXPECT_FALSE(fresh.toShowInfoUI.get());
+    EXPECT_EQ(fresh.currentSelectedBox.get(), nullptr);
+
+    Manager t(1);
+    auto b = box({ 0, 0 }, { 1, 1 });
+    auto c = box({ 0, 0 }, { 1, 1 });
+    t.m.appendBox(b, 0);
+    EXPECT_TRUE(t.m.toShowInfoUI.get());
+    t.m.appendBox(c, 0, false);
+    EXPECT_FALSE(t.m.toShowInfoUI.get());
+    ASSERT_EQ(t.list(0).size(), 2u);
+    EXPECT_EQ(t.list(0)[0], b);
+    EXPECT_EQ(t.list(0)[1], c);
+
+    // No list at that index: nothing happens.
+    QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }), 3);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }), -1);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(t.list(0).size(), 2u);
+}
+
+TEST(BoundingBoxManager, HidingKeepsTheBoxInPlaceAndRecordsUndo)
+{
+    Manager t(1);
+    auto a = box({ 0, 0 }, { 1, 1 }), b = box({ 0, 0 }, { 1, 1 }), c = box({ 0, 0 }, { 1, 1 });
+    for (auto& x : { a, b, c })
+        t.m.appendBox(x, 0, false);
+    t.m.currentSelectedBox.set(b);
+    t.m.currentSelectedBoxColor.set(Palette::blue);
+    EXPECT_EQ(t.m.getVisibleCount(0), 3);
+    t.m.hideCurrentBox(1, 0);
+    EXPECT_EQ(t.list(0).size(), 3u);
+    EXPECT_FALSE(b->toShow());
+    ASSERT_EQ(t.m.undoStack.get().size(), 1u);
+    EXPECT_EQ(t.m.undoStack.get().back().boxIndex, 1);
+    EXPECT_EQ(t.m.undoStack.get().back().imageIndex, 0);
+    EXPECT_EQ(t.m.undoStack.get().back().box, b);
+    EXPECT_EQ(t.m.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(t.m.currentSelectedBoxColor.get(), Palette::green);
+    EXPECT_EQ(t.m.getVisibleCount(0), 2);
+    EXPECT_EQ(t.m.getIndex(b, 0), 1);
+    t.m.hideCurrentBox(1, 0);
+    EXPECT_EQ(t.m.undoStack.get().size(), 2u);
+
+    // A -1 from a lookup that found nothing, or a list that is gone, changes nothing.
+    t.m.currentSelectedBox.set(a);
+    t.m.hideCurrentBox(-1, 0);
+    t.m.hideCurrentBox(3, 0);
+    t.m.hideCurrentBox(0, 1);
+    EXPECT_EQ(t.m.undoStack.get().size(), 2u);
+    EXPECT_EQ(t.m.currentSelectedBox.get(), a);
+    EXPECT_TRUE(a->toShow());
+}
+
+TEST(BoundingBoxManager, PinchRescalesBoxesInPlaceKeepingPixels)
+{
+    Manager t(1);
+    auto b = box({ 100, 100 }, { 200, 300 }, "a", 0.32, 1.0);
+    t.m.appendBox(b, 0, false);
+    const QString id = b->id();
+    QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
+    t.m.updateScalingFactor(0.9, 0, false, 0.9);
+    EXPECT_EQ(spy.count(), 0); // only the box announces
+    ASSERT_EQ(t.list(0)[0], b);
+    EXPECT_EQ(b->id(), id);
+    EXPECT_EQ(b->scaleFactor(), 0.3);
+    EXPECT_EQ(b->startLocation().x, 90);
+    EXPECT_EQ(b->endLocation().y, 270);
+    EXPECT_EQ(b->imageScale(), 0.9);
+    EXPECT_DOUBLE_EQ(b->originalStartLoc().x, 100);
+    EXPECT_DOUBLE_EQ(b->originalEndLoc().y, 300);
+}
+
+TEST(BoundingBoxManager, ZoomCommandsReplaceBoxesAndMoveTheSelection)
+{
+    Manager t(1);
+    auto shown = box({ 100, 100 }, { 200, 300 }, "cat", 0.32, 1.0);
+    shown->setMarkTemplate(true);
+    auto hidden = box({ 10, 10 }, { 20, 20 }, "dog");
+    t.m.appendBox(shown, 0, false);
+    t.m.appendBox(hidden, 0, false);
+    t.m.hideCurrentBox(1, 0);
+    t.m.currentSelectedBox.set(shown);
+    t.m.currentCopySelectedBox.set(shown);
+    t.m.updateScalingFactor(1.1, 0, true, 1.1);
+    const auto& list = t.list(0);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_NE(list[0]->id(), shown->id());
+    EXPECT_EQ(list[0]->classLabel(), "cat");
+    EXPECT_TRUE(list[0]->markTemplate());
+    EXPECT_TRUE(list[0]->toShow());
+    EXPECT_FALSE(list[1]->toShow());
+    EXPECT_DOUBLE_EQ(list[0]->startLocation().x, 110);
+    EXPECT_DOUBLE_EQ(list[0]->originalEndLoc().y, 300);
+    EXPECT_DOUBLE_EQ(list[0]->scaleFactor(), 0.352);
+    EXPECT_EQ(list[0]->imageScale(), 1.1);
+    EXPECT_EQ(t.m.currentSelectedBox.get(), list[0]);
+    // The replaced box keeps its corners but carries the new scale factor; the copy buffer keeps it.
+    EXPECT_EQ(t.m.currentCopySelectedBox.get(), shown);
+    EXPECT_EQ(shown->startLocation().x, 100);
+    EXPECT_DOUBLE_EQ(shown->scaleFactor(), 0.352);
+    // Undo entries are positions, untouched.
+    EXPECT_EQ(t.m.undoStack.get().back().box, hidden);
+
+    t.m.updateScalingFactor(1.1, 7, true, 1.1); // no such list
+    EXPECT_EQ(t.list(0).size(), 2u);
+}
+
+TEST(BoundingBoxManager, LookupMoveRemoveAndCounts)
+{
+    Manager t(3);
+    auto a = box({ 0, 0 }, { 4, 4 }, "a", 2.0);
+    t.m.appendBox(a, 0, false);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }), 1, false);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }), 2, false);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }), 2, false);
+    EXPECT_EQ(t.m.getIndex(box({ 0, 0 }, { 4, 4 }, "a", 2.0), 0), -1);
+    EXPECT_EQ(t.m.getIndex(a, 0), 0);
+    EXPECT_EQ(t.m.getIndex(a, 1), -1);
+    EXPECT_EQ(t.m.getIndex(a, 9), -1);
+    EXPECT_EQ(t.m.getIndex(nullptr, 0), -1);
+
+    t.m.updateLocation(0, 0, { 10, 20 });
+    EXPECT_EQ(a->startLocation().x, 5);
+    EXPECT_EQ(a->endLocation().y, 14);
+    t.m.updateLocation(5, 0, { 10, 20 });
+    EXPECT_EQ(a->startLocation().x, 5);
+
+    EXPECT_EQ(t.m.getTotalVisibleCount(), 4);
+    t.m.hideCurrentBox(0, 2);
+    const auto undoBefore = t.m.undoStack.get().size();
+    t.m.deleteBoxForImage(1);
+    ASSERT_EQ(t.m.allBoundingBoxes.get().size(), 2u);
+    EXPECT_EQ(t.list(0)[0], a);
+    EXPECT_EQ(t.list(1).size(), 2u);
+    EXPECT_EQ(t.m.undoStack.get().size(), undoBefore);
+    EXPECT_EQ(t.m.getTotalVisibleCount(), 2);
+    EXPECT_EQ(t.m.getVisibleCount(1), 1);
+    EXPECT_EQ(t.m.getVisibleCount(5), 0);
+    t.m.deleteBoxForImage(5);
+    t.m.deleteBoxForImage(-1);
+    EXPECT_EQ(t.m.allBoundingBoxes.get().size(), 2u);
+}
+
+TEST(BoundingBoxManager, ClassStatisticsCountShownLabelsOfTheFirstImages)
+{
+    Manager t(3);
+    for (const char* label : { "A", "B", "A", "A" })
+        t.m.appendBox(box({ 0, 0 }, { 1, 1 }, QString::fromUtf8(label)), 0, false);
+    t.m.hideCurrentBox(3, 0);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }, "B"), 1, false);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }, "b"), 1, false);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }, ""), 1, false);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }, QString::fromUtf8("caf\u00e9")), 1, false);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }, QString::fromUtf8("cafe\u0301")), 1, false);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }, "C"), 2, false);
+
+    EXPECT_TRUE(t.m.getDictClass(0).empty());
+    EXPECT_TRUE(t.m.getDictClass(-3).empty());
+    EXPECT_EQ(tally(t.m.getDictClass(1)), (std::map<QString, std::int64_t> { { "A", 2 }, { "B", 1 } }));
+    const auto rows = t.m.getDictClass(2);
+    const auto counts = tally(rows);
+    EXPECT_EQ(rows.size(), 5u);
+    EXPECT_EQ(counts.at("A"), 2);
+    EXPECT_EQ(counts.at("B"), 2);
+    EXPECT_EQ(counts.at("b"), 1);
+    EXPECT_EQ(counts.at(""), 1);
+    EXPECT_EQ(counts.at(QString::fromUtf8("caf\u00e9")), 2); // both spellings are one class
+    EXPECT_FALSE(counts.contains("C"));
+    EXPECT_EQ(tally(t.m.getDictClass(99)).at("C"), 1);
+    const auto again = t.m.getDictClass(2);
+    for (const auto& row : again)
+        EXPECT_TRUE(std::none_of(rows.begin(), rows.end(), [&](const ChartData& r) { return r.id == row.id; }));
+}
+
+TEST(BoundingBoxManager, ViewsHearOneCoalescedChangePerBurst)
+{
+    Manager t(1);
+    QSignalSpy willChange(&t.m, &ObservableObject::objectWillChange);
+    QSignalSpy changed(&t.m, &ObservableObject::changed);
+    t.m.appendBox(box({ 0, 0 }, { 1, 1 }), 0, true);
+    t.m.hideCurrentBox(0, 0);
+    EXPECT_EQ(willChange.count(), 5); // append, flag, undo entry, selection, colour
+    EXPECT_EQ(changed.count(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changed.count(), 1);
+}

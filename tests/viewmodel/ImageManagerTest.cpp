@@ -1,0 +1,171 @@
+#include "viewmodel/ImageManager.h"
+#include "FakeFileDialogs.h"
+#include "TestEnvironment.h"
+#include "TestImages.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct Opened {
+    QString dir = TestEnvironment::makeTempDir();
+    FakeFileDialogs dialogs;
+    ImageManager manager;
+    Opened() { manager.setFileDialogs(&dialogs); }
+    QStringList ids() const
+    {
+        QStringList result;
+        for (const auto& image : manager.allImages.get())
+            result << image->id();
+        return result;
+    }
+};
+} // namespace
+
+TEST(ImageProperty, ReadsSizeAndPictureAndNameOfAFile)
+{
+    const QString dir = TestEnvironment::makeTempDir();
+    const QString path = TestImages::write(dir, "a.b.png", 3, 2, QColor(90, 90, 90));
+    ImageProperty image(QUrl::fromLocalFile(path));
+    EXPECT_EQ(image.originalWidth, 3);
+    EXPECT_EQ(image.originalHeight, 2);
+    EXPECT_EQ(image.imageNS.size(), QSize(3, 2));
+    EXPECT_EQ(image.getImageName(), "a.b.png");
+    EXPECT_EQ(image.currentScale, 1.0);
+    EXPECT_EQ(image.previousScale, 1.0);
+
+    const auto rows = image.getImageArray();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].size(), 3u);
+    EXPECT_EQ(rows[1].size(), 3u);
+    EXPECT_NEAR(rows[1][2], 90, 1); // a grey pixel keeps its value
+    EXPECT_EQ(image.imageNS.format(), QImage::Format_Grayscale8);
+
+    // A width whose rows are padded in memory still yields packed rows of exactly that width.
+    const QString odd = TestImages::write(dir, "odd.png", 5, 3, Qt::white);
+    const auto oddRows = ImageProperty(QUrl::fromLocalFile(odd)).getImageArray();
+    ASSERT_EQ(oddRows.size(), 3u);
+    for (const auto& row : oddRows) {
+        ASSERT_EQ(row.size(), 5u);
+        for (auto v : row)
+            EXPECT_EQ(v, 255);
+    }
+
+    const QString spaced = TestImages::write(dir, "naïve name.jpg", 4, 4);
+    EXPECT_EQ(ImageProperty(QUrl::fromLocalFile(spaced)).getImageName(), "naïve name.jpg");
+    EXPECT_EQ(ImageProperty(QUrl::fromLocalFile(spaced)).originalWidth, 4);
+}
+
+TEST(ImageProperty, UnreadableOrBrokenFilesStillMakeARecord)
+{
+    const QString dir = TestEnvironment::makeTempDir();
+    ImageProperty missing(QUrl::fromLocalFile(dir + "/missing.png"));
+    EXPECT_EQ(missing.originalWidth, 0);
+    EXPECT_EQ(missing.originalHeight, 0);
+    EXPECT_TRUE(missing.imageNS.isNull());
+    EXPECT_TRUE(missing.getImageArray().empty());
+
+    QFile garbage(dir + "/garbage.png");
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("this is not an image at all");
+    garbage.close();
+    ImageProperty broken(QUrl::fromLocalFile(garbage.fileName()));
+    EXPECT_EQ(broken.originalWidth, 0);
+    EXPECT_TRUE(broken.imageNS.isNull());
+    EXPECT_TRUE(broken.getImageArray().empty());
+
+    ImageProperty a(QUrl::fromLocalFile(dir + "/missing.png"));
+    ImageProperty b(QUrl::fromLocalFile(dir + "/missing.png"));
+    EXPECT_FALSE(a == b);
+    a.scaledWidth = 99;
+    EXPECT_TRUE(a == a);
+}
+
+TEST(ImageManager, OpeningAppendsEveryArrayInStepAndKeepsTheIndex)
+{
+    Opened o;
+    const QString p1 = TestImages::write(o.dir, "1.png", 4, 4);
+    const QString p2 = TestImages::write(o.dir, "2.jpg", 4, 4);
+    o.dialogs.imagesToOpen = { p1, p2, p1 };
+    EXPECT_EQ(o.manager.imageOpener(), 3);
+    const auto& images = o.manager.allImages.get();
+    ASSERT_EQ(images.size(), 3u);
+    EXPECT_EQ(images[0]->getImageName(), "1.png");
+    EXPECT_EQ(images[1]->getImageName(), "2.jpg");
+    EXPECT_NE(images[0]->id(), images[2]->id()); // the same file twice is two images
+    EXPECT_EQ(o.manager.allCurrentScaleFactors.get(), (std::vector<double> { 1, 1, 1 }));
+    EXPECT_EQ(o.manager.allPreviousScaleFactors.get(), (std::vector<double> { 1, 1, 1 }));
+    EXPECT_EQ(o.manager.allStartLocations.get().size(), 3u);
+    EXPECT_EQ(o.manager.allCenterLocations.get().size(), 3u);
+    EXPECT_EQ(o.manager.allOffset.get().size(), 3u);
+    EXPECT_EQ(o.manager.allOffset.get()[2].width, 0);
+    EXPECT_EQ(o.manager.currentImageIndex.get(), 0);
+
+    o.dialogs.imagesToOpen.clear(); // the user cancels
+    QSignalSpy spy(&o.manager, &ObservableObject::objectWillChange);
+    EXPECT_EQ(o.manager.imageOpener(), 0);
+    EXPECT_EQ(o.manager.imageCount(), 3);
+    EXPECT_EQ(spy.count(), 0);
+}
+
+TEST(ImageManager, DeletingLowersTheCurrentIndexByOneWhicheverImageGoes)
+{
+    struct Case {
+        int current, deleted, expectedIndex, expectedShown;
+    };
+    // expectedShown: which of the original images (0..2) is shown afterwards.
+    const Case cases[] = { { 1, 2, 0, 0 }, { 1, 0, 0, 1 }, { 1, 1, 0, 0 }, { 0, 0, 0, 1 }, { 2, 2, 1, 1 } };
+    for (const Case& c : cases) {
+        Opened o;
+        for (int i = 0; i < 3; ++i)
+            o.manager.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile(o.dir + "/none.png")));
+        const QStringList before = o.ids();
+        o.manager.currentImageIndex.set(c.current);
+        o.manager.allOffset.modify([](auto& v) { v[2] = Size { 7, 7 }; });
+        o.manager.deleteImage(o.manager.allImages.get()[size_t(c.deleted)]);
+        EXPECT_EQ(o.manager.imageCount(), 2);
+        EXPECT_EQ(o.manager.allOffset.get().size(), 2u);
+        EXPECT_EQ(o.manager.currentImageIndex.get(), c.expectedIndex);
+        EXPECT_EQ(o.manager.currentImage()->id(), before[c.expectedShown]);
+        EXPECT_FALSE(o.ids().contains(before[c.deleted]));
+        // The per-image state moves with its image.
+        const auto idx2 = o.ids().indexOf(before[2]);
+        if (idx2 >= 0) {
+            EXPECT_EQ(o.manager.allOffset.get()[size_t(idx2)].width, 7);
+        }
+    }
+}
+
+TEST(ImageManager, RemovedRecordsAndBadIndicesChangeNothing)
+{
+    Opened o;
+    auto only = std::make_shared<ImageProperty>(QUrl::fromLocalFile(o.dir + "/x.png"));
+    o.manager.deleteCurrentImage(); // nothing open
+    o.manager.updateScalingFactor();
+    o.manager.updateLocation();
+    EXPECT_EQ(o.manager.imageCount(), 0);
+    o.manager.appendImage(only);
+    o.manager.allCurrentScaleFactors.modify([](auto& v) { v[0] = 1.5; });
+    o.manager.updateScalingFactor();
+    EXPECT_EQ(only->currentScale, 1.5);
+    only->locationOnScreen = { 5, 5 };
+    o.manager.updateLocation();
+    EXPECT_EQ(only->locationOnScreen.x, 0);
+    o.manager.deleteCurrentImage();
+    EXPECT_EQ(o.manager.imageCount(), 0);
+    EXPECT_EQ(o.manager.allStartLocations.get().size(), 0u);
+    EXPECT_EQ(o.manager.currentImageIndex.get(), 0);
+    EXPECT_EQ(o.manager.getIndex(only), -1);
+    EXPECT_EQ(o.manager.getIndex(nullptr), -1);
+
+    QSignalSpy spy(&o.manager, &ObservableObject::objectWillChange);
+    o.manager.deleteImage(only);
+    o.manager.deleteImageIndex(-1);
+    o.manager.deleteImageIndex(5);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(o.manager.currentImage(), nullptr);
+}
