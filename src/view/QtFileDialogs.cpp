@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLayout>
 
 QStringList QtFileDialogs::openImages()
 {
