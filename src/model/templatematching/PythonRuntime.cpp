@@ -177,7 +177,10 @@ bool PythonRuntime::load(QString* error)
     if (m_choice.isEmpty()) {
         handle = searchLibrary(error);
     } else if (!(handle = open(m_choice))) {
-        *error = QStringLiteral("Cannot load the Python library %1: %2").arg(m_choice, lastDlError());
+        QString reason = lastDlError();
+        if (reason.startsWith(m_choice + QStringLiteral(": ")))
+            reason.remove(0, m_choice.size() + 2);
+        *error = QStringLiteral("Cannot load the Python library %1: %2").arg(m_choice, reason);
     }
     if (!handle)
         return false;
