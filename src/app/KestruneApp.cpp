@@ -1,6 +1,7 @@
 #include "app/KestruneApp.h"
 
 #include "app/ContentView.h"
+#include "model/templatematching/PythonRuntime.h"
 
 #include <QIcon>
 
@@ -37,10 +38,11 @@ ContentView* KestruneApp::openWindow()
 
 // The interpreter can load its library only once, so the user's choice reaches the Python runtime
 // here, before any window exists and so before any Python call. An empty path leaves the choice to
-// the runtime's own search.
+// the runtime's own search. The bundled scripts serve only while the user has chosen no scripts
+// folder of their own: on the search path they would come first and hide the user's.
 void KestruneApp::selectPythonLibrary()
 {
-    const QString& library = m_matchSetting.pythonEnv.get();
-    // The Python runtime is told `library` here once it is part of the program.
-    static_cast<void>(library);
+    if (m_matchSetting.pythonLibrary.get().isEmpty())
+        PythonRuntime::putBundledScriptsOnPath();
+    PythonRuntime::instance().selectLibrary(m_matchSetting.pythonEnv.get());
 }

@@ -13,7 +13,6 @@ import subprocess
 import tempfile
 import time
 
-SKIP = 77
 
 
 class XSession:
@@ -21,7 +20,7 @@ class XSession:
         for tool in ("Xvfb", "xdotool", "import", "convert"):
             if shutil.which(tool) is None:
                 print(f"{tool} is missing; run scripts/setup.sh")
-                raise SystemExit(SKIP)
+                raise SystemExit(1)
         self.width, self.height = width, height
         self.home = tempfile.mkdtemp(prefix="kestrune-e2e-")
         self.program = None
