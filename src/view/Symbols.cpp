@@ -1,5 +1,6 @@
 #include "view/Symbols.h"
 
+#include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -131,8 +132,6 @@ const Symbol* find(const QString& name)
 }
 } // namespace
 
-bool knownSymbol(const QString& symbolName) { return find(symbolName) != nullptr; }
-
 QPixmap symbolPixmap(const QString& symbolName, int pixelSize, const QColor& color, qreal devicePixelRatio)
 {
     const int device = std::max(1, int(std::lround(pixelSize * devicePixelRatio)));
@@ -159,12 +158,4 @@ QPixmap symbolPixmap(const QString& symbolName, int pixelSize, const QColor& col
     painter.end();
     pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;
-}
-
-QIcon symbolIcon(const QString& symbolName, const QColor& color)
-{
-    QIcon icon;
-    for (int size : { 16, 24, 32, 48 })
-        icon.addPixmap(symbolPixmap(symbolName, size, color));
-    return icon;
 }
