@@ -142,9 +142,11 @@ QPixmap symbolPixmap(const QString& symbolName, int pixelSize, const QColor& col
         return pixmap;
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(symbol->themeIcon));
-    if (!themed.isNull() && !themed.availableSizes().isEmpty()) {
-        painter.drawPixmap(QRect(0, 0, device, device), themed.pixmap(device, device));
+    // The one-colour variant of the theme's icon, which takes our colour cleanly.
+    const QIcon themed = QIcon::fromTheme(QString::fromLatin1(symbol->themeIcon) + QStringLiteral("-symbolic"));
+    const QPixmap themedPixmap = themed.isNull() ? QPixmap() : themed.pixmap(device, device);
+    if (!themedPixmap.isNull()) {
+        painter.drawPixmap(QRect(0, 0, device, device), themedPixmap);
     } else {
         painter.scale(device / 24.0, device / 24.0);
         painter.setPen(QPen(color, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

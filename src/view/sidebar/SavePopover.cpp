@@ -33,10 +33,10 @@ SavePopover::SavePopover(SharedObjects shared, QWidget* anchor)
     auto* layout = new QVBoxLayout(this);
     layout->setAlignment(Qt::AlignHCenter);
     QLabel* jsonText = nullptr;
-    m_jsonSection = section(QStringLiteral("Save the bounding boxes in JSON format"), QStringLiteral("JSON"), &jsonText,
-        &m_jsonButton);
-    QWidget* csvSection
-        = section(QStringLiteral("Save the bounding boxes in CSV format"), QStringLiteral("CSV"), &m_csvText, &m_csvButton);
+    m_jsonSection = section(
+        QStringLiteral("Save the bounding boxes in JSON format"), QStringLiteral("JSON"), &jsonText, &m_jsonButton);
+    QWidget* csvSection = section(
+        QStringLiteral("Save the bounding boxes in CSV format"), QStringLiteral("CSV"), &m_csvText, &m_csvButton);
     layout->addWidget(m_jsonSection);
     layout->addWidget(csvSection);
     connect(m_jsonButton, &QPushButton::clicked, this, &SavePopover::saveJson);
@@ -73,8 +73,8 @@ QString SavePopover::askForFile(const QString& kind, const QString& ending)
 
 void SavePopover::reportFailure(const QString& kind, const QString& reason)
 {
-    QMessageBox::warning(window(), QStringLiteral("Save Failed"),
-        QStringLiteral("The %1 file was not saved.\n\n%2").arg(kind, reason));
+    QMessageBox::warning(
+        window(), QStringLiteral("Save Failed"), QStringLiteral("The %1 file was not saved.\n\n%2").arg(kind, reason));
 }
 
 bool SavePopover::saveJson()
@@ -107,7 +107,8 @@ bool SavePopover::saveCsv()
     const QString temporary = exchangeFilePath(name, &error);
     // The conversion never runs on a file that holds anything but these boxes.
     bool saved = !temporary.isEmpty()
-        && m_shared.boundingBoxManager.saveAsJson(QUrl::fromLocalFile(temporary), name, images.currentImageIndex, &error)
+        && m_shared.boundingBoxManager.saveAsJson(
+            QUrl::fromLocalFile(temporary), name, images.currentImageIndex, &error)
         && saveBoxes(temporary, path, m_shared.matchSetting.pythonLibrary, &error);
     if (!temporary.isEmpty())
         QFile::remove(temporary);

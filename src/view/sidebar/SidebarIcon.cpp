@@ -116,8 +116,8 @@ void SidebarIcon::paintEvent(QPaintEvent*)
     painter.restore();
 
     painter.setPen(palette().color(QPalette::WindowText));
-    const QRectF caption(symbolBox.right() + spacing, content.top(), content.right() - symbolBox.right() - spacing,
-        content.height());
+    const QRectF caption(
+        symbolBox.right() + spacing, content.top(), content.right() - symbolBox.right() - spacing, content.height());
     painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, text());
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/Palette.h"
 #include "view/ZoomStep.h"
+#include "view/canvas/CanvasView.h"
 #include "view/sidebar/SavePopover.h"
 #include "view/sidebar/SettingsPopover.h"
 #include "view/sidebar/SidebarIcon.h"
@@ -31,21 +32,21 @@ SidebarView::SidebarView(SharedObjects shared, QWidget* parent)
     setAccessibleName(QStringLiteral("Sidebar"));
     SidebarIcon* newImage = makeIcon(QStringLiteral("New Image"), QStringLiteral("photo.fill"), SidebarIconType::New,
         Palette::blue, QStringLiteral("Click here to add one or multiple new images"), [this] { this->newImage(); });
-    SidebarIcon* draw = makeIcon(QStringLiteral("Draw Rectangle"), QStringLiteral("rectangle"),
-        SidebarIconType::DrawRectangle, Palette::purple,
-        QStringLiteral("Click here to enter into draw mode to draw bounding boxs on the image"),
-        [this] { setCursorMode(CursorMode::dragToDrawRectangle); });
-    SidebarIcon* move = makeIcon(QStringLiteral("Move Image"), QStringLiteral("cursorarrow"),
-        SidebarIconType::MoveRectangle, Palette::brown,
-        QStringLiteral("Click here to enter into image mode to move image along the canvas"),
-        [this] { setCursorMode(CursorMode::dragToMoveImage); });
-    SidebarIcon* save = makeIcon(QStringLiteral("Save"), QStringLiteral("externaldrive.fill"), SidebarIconType::SaveJSON,
-        Palette::indigo, QString(), [this] { m_savePopover->toggle(); });
+    SidebarIcon* draw
+        = makeIcon(QStringLiteral("Draw Rectangle"), QStringLiteral("rectangle"), SidebarIconType::DrawRectangle,
+            Palette::purple, QStringLiteral("Click here to enter into draw mode to draw bounding boxs on the image"),
+            [this] { setCursorMode(CursorMode::dragToDrawRectangle); });
+    SidebarIcon* move
+        = makeIcon(QStringLiteral("Move Image"), QStringLiteral("cursorarrow"), SidebarIconType::MoveRectangle,
+            Palette::brown, QStringLiteral("Click here to enter into image mode to move image along the canvas"),
+            [this] { setCursorMode(CursorMode::dragToMoveImage); });
+    SidebarIcon* save = makeIcon(QStringLiteral("Save"), QStringLiteral("externaldrive.fill"),
+        SidebarIconType::SaveJSON, Palette::indigo, QString(), [this] { m_savePopover->toggle(); });
     SidebarIcon* zoomIn = makeIcon(QStringLiteral("Zoom In"), QStringLiteral("plus.magnifyingglass"),
         SidebarIconType::ZoomIn, Palette::blue, QStringLiteral("Upscales the image"), [this] { zoom(zoomInFactor); });
-    SidebarIcon* zoomOut = makeIcon(QStringLiteral("Zoom Out"), QStringLiteral("minus.magnifyingglass"),
-        SidebarIconType::ZoomOut, Palette::blue, QStringLiteral("Downscales the image"),
-        [this] { zoom(zoomOutFactor); });
+    SidebarIcon* zoomOut
+        = makeIcon(QStringLiteral("Zoom Out"), QStringLiteral("minus.magnifyingglass"), SidebarIconType::ZoomOut,
+            Palette::blue, QStringLiteral("Downscales the image"), [this] { zoom(zoomOutFactor); });
     SidebarIcon* settings = makeIcon(QStringLiteral("Settings"), QStringLiteral("gear"), SidebarIconType::Settings,
         Palette::pink, QString(), [this] { m_settingsPopover->toggle(); });
     m_savePopover = new SavePopover(shared, save);
@@ -114,10 +115,7 @@ void SidebarView::refresh()
     icon(SidebarIconType::ZoomOut)->setEnabled(anyImage);
 }
 
-void SidebarView::newImage()
-{
-    // TODO
-}
+void SidebarView::newImage() { CanvasView::addImages(m_shared); }
 
 void SidebarView::setCursorMode(CursorMode mode)
 {
