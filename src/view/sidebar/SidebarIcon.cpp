@@ -21,7 +21,7 @@ constexpr double cornerRadius = 10;
 QFont captionFont(const QFont& base)
 {
     QFont font = base;
-    font.setPointSizeF(13);
+    font.setPixelSize(13);
     font.setWeight(QFont::Medium);
     return font;
 }
@@ -48,6 +48,10 @@ SidebarIcon::SidebarIcon(SidebarNavigator& sidebarNavigator, const QString& titl
         m_hoverProgress = value.toDouble();
         update();
     });
+    connect(&m_hoverAnimation, &QVariantAnimation::finished, this, [this] {
+        m_hoverProgress = m_isHovering ? 1.0 : 0.0;
+        update();
+    });
     connect(this, &QAbstractButton::clicked, this, [this, action = std::move(gestureAction)] {
         m_sidebarNavigator.changeActiveSidebar(m_assignedSidebar);
         if (action)
@@ -71,9 +75,10 @@ QSize SidebarIcon::sizeHint() const
 
 QRectF SidebarIcon::paddedRect() const
 {
+    // At the leading edge, with just the room the entry grows by when hovered.
     const QSizeF size = contentSize() + QSizeF(2 * horizontalPadding, 2 * verticalPadding);
-    const QPointF centre = QRectF(rect()).center();
-    return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(), size.height());
+    const double growth = (hoverScale - 1.0) / 2;
+    return QRectF(size.width() * growth, (height() - size.height()) / 2, size.width(), size.height());
 }
 
 QRectF SidebarIcon::contentRect() const
