@@ -32,9 +32,17 @@ bool writeFile(const QUrl& file, const QByteArray& bytes, QString* error)
         reason = QStringLiteral("%1: not a local file").arg(file.toDisplayString());
     } else {
         const QString path = file.toLocalFile();
+        // Unbuffered: a short write shows here. Buffered, Qt can commit a file cut short by a full disk.
         QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-            reason = QStringLiteral("%1: %2").arg(path, out.errorString());
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            reason = out.errorString();
+        else if (out.write(bytes) != bytes.size())
+            reason = out.error() == QFileDevice::NoError ? QStringLiteral("the file could not be written whole")
+                                                         : out.errorString();
+        else if (!out.commit())
+            reason = out.errorString();
+        if (!reason.isEmpty())
+            reason = QStringLiteral("%1: %2").arg(path, reason);
     }
     if (reason.isEmpty())
         return true;
