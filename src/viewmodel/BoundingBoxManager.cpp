@@ -142,8 +142,8 @@ std::vector<ChartData> BoundingBoxManager::getDictClass(std::int64_t imageCount)
             if (!box->toShow())
                 continue;
             const QString& label = box->classLabel();
-            const bool plain = std::all_of(label.begin(), label.end(), [](QChar c) { return c.unicode() < 0x300; });
-            const QString key = plain ? label : label.normalized(QString::NormalizationForm_C);
+            // Latin-1 text is already in composed form; only other text needs normalising.
+            const QString key = QtPrivate::isLatin1(label) ? label : label.normalized(QString::NormalizationForm_C);
             auto it = counts.find(key);
             if (it == counts.end())
                 counts.insert(key, Tally { label, 1 });

@@ -1,5 +1,6 @@
 #include "viewmodel/FunctionalityBarNavigator.h"
 
+#include "viewmodel/Highlights.h"
 #include "viewmodel/RawValues.h"
 
 namespace
@@ -19,15 +20,7 @@ std::optional<FunctionalityTabMode> functionalityTabModeFromRawValue(const QStri
 void FunctionalityBarNavigator::changeActiveFunctionalityBar(FunctionalityTabMode tab)
 {
     currentFunctionalityBar.set(tab);
-    std::vector<FunctionalityTabMode> keys;
-    for (const auto& [key, value] : isActive.get())
-        keys.push_back(key);
-    for (FunctionalityTabMode key : keys)
-        isActive.modify([&](auto& map) { map[key] = key == tab; });
+    highlightOnly(isActive, tab);
 }
 
-bool FunctionalityBarNavigator::active(FunctionalityTabMode tab) const
-{
-    const auto it = isActive.get().find(tab);
-    return it != isActive.get().end() && it->second;
-}
+bool FunctionalityBarNavigator::active(FunctionalityTabMode tab) const { return isHighlighted(isActive.get(), tab); }

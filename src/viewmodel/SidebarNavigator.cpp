@@ -1,5 +1,6 @@
 #include "viewmodel/SidebarNavigator.h"
 
+#include "viewmodel/Highlights.h"
 #include "viewmodel/RawValues.h"
 
 namespace
@@ -26,15 +27,7 @@ std::optional<SidebarIconType> sidebarIconTypeFromRawValue(const QString& text)
 void SidebarNavigator::changeActiveSidebar(SidebarIconType type)
 {
     currentSidebar.set(type);
-    std::vector<SidebarIconType> keys;
-    for (const auto& [key, value] : isActive.get())
-        keys.push_back(key);
-    for (SidebarIconType key : keys)
-        isActive.modify([&](auto& map) { map[key] = key == type; });
+    highlightOnly(isActive, type);
 }
 
-bool SidebarNavigator::active(SidebarIconType type) const
-{
-    const auto it = isActive.get().find(type);
-    return it != isActive.get().end() && it->second;
-}
+bool SidebarNavigator::active(SidebarIconType type) const { return isHighlighted(isActive.get(), type); }
