@@ -20,11 +20,17 @@ void cutOut(QPainter& p, const QPainterPath& path)
     p.restore();
 }
 
+// A filled rounded frame with a shape cut out of it.
+void frameWithCutOut(QPainter& p, const QRectF& frame, const QPainterPath& cut)
+{
+    QPainterPath outline;
+    outline.addRoundedRect(frame, 3, 3);
+    p.fillPath(outline, p.brush());
+    cutOut(p, cut);
+}
+
 void photoFill(QPainter& p)
 {
-    QPainterPath frame;
-    frame.addRoundedRect(QRectF(2, 4, 20, 16), 3, 3);
-    p.fillPath(frame, p.brush());
     QPainterPath scene;
     scene.addEllipse(QPointF(8, 9), 2, 2);
     scene.moveTo(4, 18);
@@ -33,7 +39,7 @@ void photoFill(QPainter& p)
     scene.lineTo(16, 11);
     scene.lineTo(20, 18);
     scene.closeSubpath();
-    cutOut(p, scene);
+    frameWithCutOut(p, QRectF(2, 4, 20, 16), scene);
 }
 
 void rectangle(QPainter& p)
@@ -50,12 +56,9 @@ void cursorArrow(QPainter& p)
 
 void externalDriveFill(QPainter& p)
 {
-    QPainterPath drive;
-    drive.addRoundedRect(QRectF(2, 7, 20, 10), 3, 3);
-    p.fillPath(drive, p.brush());
     QPainterPath light;
     light.addEllipse(QPointF(17.5, 12), 1.3, 1.3);
-    cutOut(p, light);
+    frameWithCutOut(p, QRectF(2, 7, 20, 10), light);
 }
 
 void magnifier(QPainter& p, bool plus)

@@ -1,6 +1,6 @@
 #include "app/MenuCommands.h"
 
-#include "FakeFileDialogs.h"
+#include "CanvasFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,12 +14,7 @@
 namespace
 {
 // One main window with the menus installed over fresh shared objects.
-struct Shell {
-    ImageManager images;
-    BoundingBoxManager boxes;
-    CursorManager cursor;
-    MatchSetting settings;
-    FakeFileDialogs dialogs;
+struct Shell : CanvasFixture {
     int newWindows = 0;
     QMainWindow window;
     QWidget* sidebar = new QWidget;
@@ -31,23 +26,14 @@ struct Shell {
             addImage();
         window.setCentralWidget(sidebar);
         menu = MenuCommands::install(
-            window, SharedObjects { images, boxes, cursor, settings, dialogs }, [this] { ++newWindows; }, sidebar);
+            window, shared, [this] { ++newWindows; }, sidebar);
         window.resize(400, 300);
         window.show();
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     }
-    void addImage()
-    {
-        images.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile("/nowhere/a.png")));
-        boxes.allBoundingBoxes.modify([](auto& lists) { lists.emplace_back(); });
-    }
-    BoxPtr add(int image, Point s, Point e, const QString& label = "cat")
-    {
-        auto box = std::make_shared<BoundingBoxProperty>(s, e, label);
-        boxes.appendBox(box, image, false);
-        return box;
-    }
+    void addImage() { openPath("/nowhere/a.png"); }
+    BoxPtr add(int image, Point s, Point e, const QString& label = "cat") { return addBox(image, s, e, label); }
     // The menu states follow the model on the next event-loop pass, as between two key presses.
     void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::ControlModifier)
     {
@@ -55,7 +41,10 @@ struct Shell {
         QTest::keyClick(&window, k, m);
         QCoreApplication::processEvents();
     }
-    const BoundingBoxManager::BoxList& list(int image) const { return boxes.allBoundingBoxes.get()[size_t(image)]; }
+    const BoundingBoxManager::BoxList& list(int image) const
+    {
+        return boundingBoxManager.allBoundingBoxes.get()[size_t(image)];
+    }
 };
 
 QStringList titles(const QMenu* menu)
@@ -91,7 +80,7 @@ TEST(MenuCommands, TheEditMenuHoldsOnlyItsSixCommandsEnabledByTheModel)
 
     shell.addImage();
     const BoxPtr box = shell.add(0, { 1, 1 }, { 5, 5 });
-    shell.boxes.currentSelectedBox.set(box);
+    shell.boundingBoxManager.currentSelectedBox.set(box);
     QCoreApplication::processEvents();
     EXPECT_TRUE(shell.menu->zoomInAction()->isEnabled());
     EXPECT_TRUE(shell.menu->deleteAction()->isEnabled());
@@ -99,7 +88,7 @@ TEST(MenuCommands, TheEditMenuHoldsOnlyItsSixCommandsEnabledByTheModel)
     EXPECT_FALSE(shell.menu->pasteAction()->isEnabled());
     shell.key(Qt::Key_C);
     EXPECT_TRUE(shell.menu->pasteAction()->isEnabled());
-    EXPECT_EQ(shell.boxes.currentCopySelectedBox.get(), box); // the object itself
+    EXPECT_EQ(shell.boundingBoxManager.currentCopySelectedBox.get(), box); // the object itself
 
     shell.key(Qt::Key_N);
     EXPECT_EQ(shell.newWindows, 1);
@@ -116,39 +105,39 @@ TEST(MenuCommands, UndoDeleteRestoresTheLatestDeletionFirstAndShowsItsImage)
     Shell shell(3);
     const BoxPtr onTwo = shell.add(2, { 1, 1 }, { 9, 9 });
     const BoxPtr onZero = shell.add(0, { 2, 2 }, { 8, 8 });
-    shell.images.currentImageIndex.set(2);
-    shell.boxes.currentSelectedBox.set(onTwo);
+    shell.imageManager.currentImageIndex.set(2);
+    shell.boundingBoxManager.currentSelectedBox.set(onTwo);
     shell.key(Qt::Key_Delete, Qt::NoModifier);
     EXPECT_FALSE(onTwo->toShow());
-    shell.images.currentImageIndex.set(0);
-    shell.boxes.currentSelectedBox.set(onZero);
+    shell.imageManager.currentImageIndex.set(0);
+    shell.boundingBoxManager.currentSelectedBox.set(onZero);
     QCoreApplication::processEvents();
     shell.key(Qt::Key_Delete, Qt::NoModifier);
     EXPECT_FALSE(onZero->toShow());
-    EXPECT_EQ(shell.boxes.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(shell.boundingBoxManager.currentSelectedBox.get(), nullptr);
     EXPECT_FALSE(shell.menu->deleteAction()->isEnabled());
 
-    shell.images.currentImageIndex.set(1);
+    shell.imageManager.currentImageIndex.set(1);
     shell.key(Qt::Key_Z);
     EXPECT_TRUE(onZero->toShow());
     EXPECT_FALSE(onTwo->toShow());
-    EXPECT_EQ(shell.images.currentImageIndex.get(), 0);
-    EXPECT_EQ(shell.boxes.currentSelectedBox.get(), nullptr); // not selected
+    EXPECT_EQ(shell.imageManager.currentImageIndex.get(), 0);
+    EXPECT_EQ(shell.boundingBoxManager.currentSelectedBox.get(), nullptr); // not selected
     EXPECT_FALSE(shell.menu->deleteAction()->isEnabled());
     shell.key(Qt::Key_Z);
     EXPECT_TRUE(onTwo->toShow());
-    EXPECT_EQ(shell.images.currentImageIndex.get(), 2);
-    EXPECT_TRUE(shell.boxes.undoStack.get().empty());
+    EXPECT_EQ(shell.imageManager.currentImageIndex.get(), 2);
+    EXPECT_TRUE(shell.boundingBoxManager.undoStack.get().empty());
 
     // An entry whose image was closed is used up with no other effect.
-    shell.boxes.currentSelectedBox.set(onTwo);
+    shell.boundingBoxManager.currentSelectedBox.set(onTwo);
     shell.key(Qt::Key_Delete, Qt::NoModifier);
-    shell.boxes.deleteBoxForImage(2);
-    shell.images.deleteImageIndex(2);
-    shell.images.currentImageIndex.set(1);
+    shell.boundingBoxManager.deleteBoxForImage(2);
+    shell.imageManager.deleteImageIndex(2);
+    shell.imageManager.currentImageIndex.set(1);
     shell.key(Qt::Key_Z);
-    EXPECT_TRUE(shell.boxes.undoStack.get().empty());
-    EXPECT_EQ(shell.images.currentImageIndex.get(), 1);
+    EXPECT_TRUE(shell.boundingBoxManager.undoStack.get().empty());
+    EXPECT_EQ(shell.imageManager.currentImageIndex.get(), 1);
     EXPECT_TRUE(onZero->toShow());
 }
 
@@ -157,10 +146,10 @@ TEST(MenuCommands, PasteMakesANewBoxWhereTheCopiedBoxIsNowOnTheCurrentImage)
     Shell shell(2);
     const BoxPtr original = shell.add(0, { 10, 10 }, { 20, 30 }, "dog");
     original->setMarkTemplate(true);
-    shell.boxes.currentSelectedBox.set(original);
+    shell.boundingBoxManager.currentSelectedBox.set(original);
     shell.key(Qt::Key_C);
     // The buffer holds the box itself: a later move of it is what gets pasted.
-    shell.boxes.updateLocation(0, 0, Size { 5, 7 });
+    shell.boundingBoxManager.updateLocation(0, 0, Size { 5, 7 });
     shell.key(Qt::Key_V);
     ASSERT_EQ(shell.list(0).size(), 2u);
     const BoxPtr pasted = shell.list(0)[1];
@@ -170,13 +159,13 @@ TEST(MenuCommands, PasteMakesANewBoxWhereTheCopiedBoxIsNowOnTheCurrentImage)
     EXPECT_EQ(pasted->classLabel(), "dog");
     EXPECT_TRUE(pasted->markTemplate());
     EXPECT_TRUE(pasted->toShow());
-    EXPECT_EQ(shell.boxes.currentSelectedBox.get(), pasted);
-    EXPECT_FALSE(shell.boxes.toShowInfoUI.get());
+    EXPECT_EQ(shell.boundingBoxManager.currentSelectedBox.get(), pasted);
+    EXPECT_FALSE(shell.boundingBoxManager.toShowInfoUI.get());
 
     // On another image, zoomed in: the same displayed place, pixels at that image's zoom.
-    shell.images.currentImageIndex.set(1);
+    shell.imageManager.currentImageIndex.set(1);
     shell.key(Qt::Key_Equal);
-    EXPECT_EQ(shell.images.allCurrentScaleFactors.get()[1], 1.1);
+    EXPECT_EQ(shell.imageManager.allCurrentScaleFactors.get()[1], 1.1);
     shell.key(Qt::Key_V);
     shell.key(Qt::Key_V);
     ASSERT_EQ(shell.list(1).size(), 2u);
@@ -194,29 +183,29 @@ TEST(MenuCommands, DeleteAndPasteWithoutAUsableIndexLeaveTheModelAlone)
 {
     Shell shell(2);
     const BoxPtr onZero = shell.add(0, { 1, 1 }, { 4, 4 });
-    shell.boxes.currentSelectedBox.set(onZero);
+    shell.boundingBoxManager.currentSelectedBox.set(onZero);
     shell.key(Qt::Key_C);
-    shell.images.currentImageIndex.set(1); // the box of image 0 stays selected
+    shell.imageManager.currentImageIndex.set(1); // the box of image 0 stays selected
     shell.key(Qt::Key_Delete, Qt::NoModifier);
     EXPECT_TRUE(onZero->toShow());
-    EXPECT_TRUE(shell.boxes.undoStack.get().empty());
-    EXPECT_EQ(shell.boxes.currentSelectedBox.get(), onZero);
+    EXPECT_TRUE(shell.boundingBoxManager.undoStack.get().empty());
+    EXPECT_EQ(shell.boundingBoxManager.currentSelectedBox.get(), onZero);
 
     for (int i = 0; i < 2; ++i) {
-        shell.boxes.deleteBoxForImage(0);
-        shell.images.deleteImageIndex(0);
+        shell.boundingBoxManager.deleteBoxForImage(0);
+        shell.imageManager.deleteImageIndex(0);
     }
     QCoreApplication::processEvents();
     EXPECT_TRUE(shell.menu->pasteAction()->isEnabled()); // the buffer outlives the images
     shell.key(Qt::Key_V);
-    EXPECT_TRUE(shell.boxes.allBoundingBoxes.get().empty());
-    EXPECT_EQ(shell.boxes.currentSelectedBox.get(), onZero);
+    EXPECT_TRUE(shell.boundingBoxManager.allBoundingBoxes.get().empty());
+    EXPECT_EQ(shell.boundingBoxManager.currentSelectedBox.get(), onZero);
 }
 
 TEST(MenuCommands, ZoomKeysStopStrictlyInsideTheLimits)
 {
     Shell shell(1);
-    const auto zoom = [&] { return shell.images.allCurrentScaleFactors.get()[0]; };
+    const auto zoom = [&] { return shell.imageManager.allCurrentScaleFactors.get()[0]; };
     double expected = 1.0;
     for (int k = 0; k < 7; ++k) {
         shell.key(k % 2 ? Qt::Key_Plus : Qt::Key_Equal);

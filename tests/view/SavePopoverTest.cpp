@@ -1,8 +1,7 @@
 #include "view/sidebar/SavePopover.h"
 
 #include "Alerts.h"
-#include "FakeFileDialogs.h"
-#include "TestEnvironment.h"
+#include "CanvasFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,23 +21,15 @@ QByteArray read(const QString& path)
 }
 
 // Two images, a.png and cat.small.png; the popover is open beside its anchor.
-struct Save {
-    ImageManager images;
-    BoundingBoxManager boxes;
-    CursorManager cursor;
-    MatchSetting settings;
-    FakeFileDialogs dialogs;
+struct Save : CanvasFixture {
     QWidget anchor;
-    SavePopover popover { SharedObjects { images, boxes, cursor, settings, dialogs }, &anchor };
-    QString dir = TestEnvironment::makeTempDir();
+    SavePopover popover { shared, &anchor };
 
     Save()
     {
-        for (const char* name : { "/pictures/a.png", "/pictures/cat.small.png" }) {
-            images.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile(name)));
-            boxes.allBoundingBoxes.modify([](auto& lists) { lists.emplace_back(); });
-        }
-        settings.pythonLibrary.set(QStringLiteral(KESTRUNE_PYTHON_DIR));
+        openPath("/pictures/a.png");
+        openPath("/pictures/cat.small.png");
+        matchSetting.pythonLibrary.set(QStringLiteral(KESTRUNE_PYTHON_DIR));
         anchor.show();
         open();
     }
@@ -50,8 +41,8 @@ struct Save {
     BoxPtr add(int image, Point s, Point e, const QString& label, double zoom = 1.0)
     {
         auto box = std::make_shared<BoundingBoxProperty>(s, e, label, 1.0, zoom);
-        boxes.appendBox(box, image, false);
-        QCoreApplication::processEvents();
+        boundingBoxManager.appendBox(box, image, false);
+        settle();
         return box;
     }
     void press(QPushButton* button)
@@ -77,12 +68,12 @@ TEST(SavePopover, BothSavesWaitForAShownBoxOnAnyImage)
     EXPECT_EQ(s.popover.csvText()->text(), "Save the bounding boxes in CSV format");
 
     s.add(0, { 1, 1 }, { 2, 2 }, "gone");
-    s.boxes.hideCurrentBox(0, 0);
+    s.boundingBoxManager.hideCurrentBox(0, 0);
     QCoreApplication::processEvents();
     EXPECT_FALSE(s.popover.jsonButton()->isEnabled());
 
     s.add(0, { 1, 1 }, { 2, 2 }, "cat");
-    s.images.currentImageIndex.set(1);
+    s.imageManager.currentImageIndex.set(1);
     EXPECT_TRUE(s.popover.jsonSection()->isEnabled());
     EXPECT_TRUE(s.popover.csvButton()->isEnabled());
     // The second image has no box, yet its (empty) file is what gets saved.
@@ -97,7 +88,7 @@ TEST(SavePopover, JsonWritesTheCurrentImagesShownBoxesInImagePixels)
     Save s;
     s.add(0, { 10, 20 }, { 30, 40 }, "cat");
     s.add(0, { 5, 5 }, { 6, 6 }, "deleted");
-    s.boxes.hideCurrentBox(1, 0);
+    s.boundingBoxManager.hideCurrentBox(1, 0);
     s.add(0, { 12.5, 25 }, { 37.5, 50 }, "dog/2", 1.25);
     s.add(1, { 1, 1 }, { 2, 2 }, "other image");
 
@@ -132,7 +123,7 @@ TEST(SavePopover, AFailedSaveIsShownAndWritesNothing)
     EXPECT_TRUE(ok.seen()[0].text.startsWith("The JSON file was not saved."));
     EXPECT_FALSE(QFile::exists(s.dialogs.fileToSave));
 
-    s.images.currentImageIndex.set(1);
+    s.imageManager.currentImageIndex.set(1);
     s.add(1, { 1, 2 }, { 3, 4 }, "x");
     s.dialogs.fileToSave = s.dir + "/no such folder/boxes.csv";
     s.press(s.popover.csvButton());
@@ -145,10 +136,10 @@ TEST(SavePopover, AFailedSaveIsShownAndWritesNothing)
 TEST(SavePopover, CsvGoesThroughTheHiddenFileAndTheBundledScript)
 {
     Save s;
-    s.images.currentImageIndex.set(1);
+    s.imageManager.currentImageIndex.set(1);
     s.add(1, { 10, 20 }, { 30, 40.5 }, "cat");
     s.add(1, { 0, 0 }, { 1, 1 }, "deleted");
-    s.boxes.hideCurrentBox(1, 1);
+    s.boundingBoxManager.hideCurrentBox(1, 1);
     s.add(0, { 7, 7 }, { 8, 8 }, "first image");
 
     s.dialogs.fileToSave = s.dir + "/table"; // the ending is added

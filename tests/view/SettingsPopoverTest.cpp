@@ -1,8 +1,7 @@
 #include "view/sidebar/SettingsPopover.h"
 
 #include "Alerts.h"
-#include "FakeFileDialogs.h"
-#include "TestEnvironment.h"
+#include "CanvasFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,14 +27,9 @@ void clearStore()
     settings.sync();
 }
 
-struct Settings {
-    ImageManager images;
-    BoundingBoxManager boxes;
-    CursorManager cursor;
-    MatchSetting settings;
-    FakeFileDialogs dialogs;
+struct Settings : CanvasFixture {
     QWidget anchor;
-    SettingsPopover popover { SharedObjects { images, boxes, cursor, settings, dialogs }, &anchor };
+    SettingsPopover popover { shared, &anchor };
 
     Settings()
     {
@@ -68,7 +62,7 @@ TEST(SettingsPopover, ChangePathStoresAPythonLibraryAndSurvivesARestart)
         EXPECT_TRUE(s.popover.showRestartText());
         EXPECT_EQ(s.popover.restartNote()->text(), "*Restart the app for the changes to take effect.");
         QTRY_COMPARE(s.popover.restartNoteOpacity(), 1.0);
-        EXPECT_EQ(s.settings.pythonEnv.get(), library);
+        EXPECT_EQ(s.matchSetting.pythonEnv.get(), library);
         EXPECT_EQ(s.popover.pythonPath(), library);
         QTRY_COMPARE(s.popover.pythonPathField()->text(), library);
         // A plain path: the blank stays a blank.
@@ -100,7 +94,7 @@ TEST(SettingsPopover, RefusedCancelledAndTypedPathsWriteNothing)
     EXPECT_FALSE(s.popover.showRestartText());
     EXPECT_EQ(s.popover.restartNoteOpacity(), 0.0);
     EXPECT_EQ(s.popover.pythonPath(), accepted);
-    EXPECT_EQ(s.settings.pythonEnv.get(), accepted);
+    EXPECT_EQ(s.matchSetting.pythonEnv.get(), accepted);
     EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
 
     // Cancel in either dialog writes nothing.
@@ -115,9 +109,9 @@ TEST(SettingsPopover, RefusedCancelledAndTypedPathsWriteNothing)
     s.popover.pythonPathField()->setFocus();
     s.popover.pythonPathField()->selectAll();
     QTest::keyClicks(s.popover.pythonPathField(), "/typed/libpython9.so");
-    EXPECT_EQ(s.settings.pythonEnv.get(), "/typed/libpython9.so");
+    EXPECT_EQ(s.matchSetting.pythonEnv.get(), "/typed/libpython9.so");
     QTest::keyClicks(s.popover.scriptsPathField(), "/typed/scripts");
-    EXPECT_EQ(s.settings.pythonLibrary.get(), "/typed/scripts");
+    EXPECT_EQ(s.matchSetting.pythonLibrary.get(), "/typed/scripts");
     EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
     EXPECT_FALSE(stored(MatchSetting::pythonLibraryKey).isValid());
     MatchSetting restarted;
@@ -133,7 +127,7 @@ TEST(SettingsPopover, LoadScriptsStoresThePlainFolder)
     Settings s;
     s.dialogs.folderToChoose = folder;
     QTest::mouseClick(s.popover.loadScriptsButton(), Qt::LeftButton);
-    EXPECT_EQ(s.settings.pythonLibrary.get(), folder);
+    EXPECT_EQ(s.matchSetting.pythonLibrary.get(), folder);
     QTRY_COMPARE(s.popover.scriptsPathField()->text(), folder);
     EXPECT_FALSE(s.popover.showRestartText());
     EXPECT_EQ(stored(MatchSetting::pythonLibraryKey).toString(), folder);
@@ -148,12 +142,12 @@ TEST(SettingsPopover, TheInterpretersExecutableStandsInForAnUnsetLibraryInMemory
     const QString executable = s.popover.pythonPath();
     ASSERT_FALSE(executable.isEmpty()) << "the test machine has Python 3";
     EXPECT_TRUE(QFileInfo(executable).fileName().startsWith("python"));
-    EXPECT_EQ(s.settings.pythonEnv.get(), executable);
+    EXPECT_EQ(s.matchSetting.pythonEnv.get(), executable);
     QTRY_COMPARE(s.popover.pythonPathField()->text(), executable);
     EXPECT_FALSE(stored(MatchSetting::pythonPathKey).isValid());
 
     // A library already set is kept.
-    s.settings.pythonEnv.set("/chosen/libpython3.so");
+    s.matchSetting.pythonEnv.set("/chosen/libpython3.so");
     s.popover.readInterpreter();
-    EXPECT_EQ(s.settings.pythonEnv.get(), "/chosen/libpython3.so");
+    EXPECT_EQ(s.matchSetting.pythonEnv.get(), "/chosen/libpython3.so");
 }

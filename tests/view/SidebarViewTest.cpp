@@ -1,8 +1,6 @@
 #include "view/sidebar/SidebarView.h"
 
-#include "FakeFileDialogs.h"
-#include "TestEnvironment.h"
-#include "TestImages.h"
+#include "CanvasFixture.h"
 #include "view/ZoomStep.h"
 #include "view/sidebar/SavePopover.h"
 #include "view/sidebar/SettingsPopover.h"
@@ -15,17 +13,12 @@
 
 namespace
 {
-struct Sidebar {
-    ImageManager images;
-    BoundingBoxManager boxes;
-    CursorManager cursor;
-    MatchSetting settings;
-    FakeFileDialogs dialogs;
-    SidebarView view { SharedObjects { images, boxes, cursor, settings, dialogs } };
+struct Sidebar : CanvasFixture {
+    SidebarView view { shared };
 
     Sidebar()
     {
-        images.setFileDialogs(&dialogs);
+        imageManager.setFileDialogs(&dialogs);
         view.resize(220, 800);
         view.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));
@@ -108,18 +101,18 @@ TEST(SidebarView, OnlyTheModeEntriesLightUpAndTheModeOutlivesTheHighlight)
     EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
     s.click(SidebarIconType::MoveRectangle);
     EXPECT_EQ(s.highlights(), std::vector<bool>({ false, false, true, false, false, false, false }));
-    EXPECT_EQ(s.cursor.currentCursorMode.get(), CursorMode::dragToMoveImage);
+    EXPECT_EQ(s.cursorManager.currentCursorMode.get(), CursorMode::dragToMoveImage);
     s.click(SidebarIconType::DrawRectangle);
     EXPECT_EQ(s.highlights(), std::vector<bool>({ false, true, false, false, false, false, false }));
-    EXPECT_EQ(s.cursor.currentCursorMode.get(), CursorMode::dragToDrawRectangle);
+    EXPECT_EQ(s.cursorManager.currentCursorMode.get(), CursorMode::dragToDrawRectangle);
 
     // New Image clears the highlight; the canvas stays in draw mode. Cancelling adds nothing.
     s.click(SidebarIconType::New);
     EXPECT_EQ(s.dialogs.openImagesCalls, 1);
     EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
-    EXPECT_EQ(s.cursor.currentCursorMode.get(), CursorMode::dragToDrawRectangle);
+    EXPECT_EQ(s.cursorManager.currentCursorMode.get(), CursorMode::dragToDrawRectangle);
     EXPECT_EQ(s.view.sidebarNavigator().currentSidebar.get(), SidebarIconType::New);
-    EXPECT_TRUE(s.images.allImages.get().empty());
+    EXPECT_TRUE(s.imageManager.allImages.get().empty());
 
     // With no image the zoom entries are disabled and take no click.
     EXPECT_FALSE(s.icon(SidebarIconType::ZoomIn)->isEnabled());
@@ -137,23 +130,22 @@ TEST(SidebarView, OnlyTheModeEntriesLightUpAndTheModeOutlivesTheHighlight)
 TEST(SidebarView, NewImageAddsImagesWithBoxListsAndZoomStepsTheCurrentOne)
 {
     Sidebar s;
-    const QString dir = TestEnvironment::makeTempDir();
-    s.dialogs.imagesToOpen = { TestImages::write(dir, "a.png", 40, 30), TestImages::write(dir, "b.jpg", 20, 10) };
+    s.dialogs.imagesToOpen = { TestImages::write(s.dir, "a.png", 40, 30), TestImages::write(s.dir, "b.jpg", 20, 10) };
     s.click(SidebarIconType::New);
-    ASSERT_EQ(s.images.imageCount(), 2);
-    EXPECT_EQ(s.boxes.allBoundingBoxes.get().size(), 2u);
-    EXPECT_EQ(s.images.currentImageIndex.get(), 0);
+    ASSERT_EQ(s.imageManager.imageCount(), 2);
+    EXPECT_EQ(s.boundingBoxManager.allBoundingBoxes.get().size(), 2u);
+    EXPECT_EQ(s.imageManager.currentImageIndex.get(), 0);
     EXPECT_TRUE(s.icon(SidebarIconType::ZoomIn)->isEnabled());
 
-    s.images.currentImageIndex.set(1);
-    s.boxes.appendBox(std::make_shared<BoundingBoxProperty>(Point { 2, 2 }, Point { 6, 8 }, "x"), 1, false);
+    s.imageManager.currentImageIndex.set(1);
+    s.addBox(1, { 2, 2 }, { 6, 8 }, "x");
     s.click(SidebarIconType::ZoomIn);
-    EXPECT_EQ(s.images.allCurrentScaleFactors.get()[1], 1.1);
-    EXPECT_EQ(s.images.allCurrentScaleFactors.get()[0], 1.0);
-    EXPECT_DOUBLE_EQ(s.boxes.allBoundingBoxes.get()[1][0]->endLocation().y, 8.8);
+    EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get()[1], 1.1);
+    EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get()[0], 1.0);
+    EXPECT_DOUBLE_EQ(s.boundingBoxManager.allBoundingBoxes.get()[1][0]->endLocation().y, 8.8);
     EXPECT_TRUE(ZoomTransition::instance().running());
     s.click(SidebarIconType::ZoomOut);
-    EXPECT_DOUBLE_EQ(s.images.allCurrentScaleFactors.get()[1], 0.99);
+    EXPECT_DOUBLE_EQ(s.imageManager.allCurrentScaleFactors.get()[1], 0.99);
     EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
     QTRY_VERIFY(!ZoomTransition::instance().running());
     EXPECT_EQ(ZoomTransition::instance().displayFactor(), 1.0);

@@ -61,6 +61,9 @@ void SavePopover::refresh()
 
 QString SavePopover::askForFile(const QString& kind, const QString& ending)
 {
+    // Both read the current image's name: with none open there is nothing to save.
+    if (!m_shared.imageManager.hasCurrentImage())
+        return {};
     // The dialog comes in place of the popover.
     hide();
     QString path = m_shared.fileDialogs.saveFile(QStringLiteral("Save %1 file").arg(kind),
@@ -79,12 +82,10 @@ void SavePopover::reportFailure(const QString& kind, const QString& reason)
 
 bool SavePopover::saveJson()
 {
-    ImageManager& images = m_shared.imageManager;
-    if (!images.hasCurrentImage())
-        return false;
     const QString path = askForFile(QStringLiteral("JSON"), QStringLiteral("json"));
     if (path.isEmpty())
         return false;
+    const ImageManager& images = m_shared.imageManager;
     QString error;
     if (!m_shared.boundingBoxManager.saveAsJson(
             QUrl::fromLocalFile(path), images.currentImage()->getImageName(), images.currentImageIndex, &error)) {
@@ -96,17 +97,15 @@ bool SavePopover::saveJson()
 
 bool SavePopover::saveCsv()
 {
-    ImageManager& images = m_shared.imageManager;
-    if (!images.hasCurrentImage())
-        return false;
     const QString path = askForFile(QStringLiteral("CSV"), QStringLiteral("csv"));
     if (path.isEmpty())
         return false;
+    const ImageManager& images = m_shared.imageManager;
     const QString name = images.currentImage()->getImageName();
     QString error;
     const QString temporary = exchangeFilePath(name, &error);
     // The conversion never runs on a file that holds anything but these boxes.
-    bool saved = !temporary.isEmpty()
+    const bool saved = !temporary.isEmpty()
         && m_shared.boundingBoxManager.saveAsJson(
             QUrl::fromLocalFile(temporary), name, images.currentImageIndex, &error)
         && saveBoxes(temporary, path, m_shared.matchSetting.pythonLibrary, &error);
