@@ -2,19 +2,19 @@
 
 #include "model/Palette.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QScreen>
 
 Popover::Popover(QWidget* anchor, Dismissal dismissal)
-    : QFrame(anchor, dismissal == Dismissal::ClickOutside ? Qt::Popup : Qt::Tool | Qt::FramelessWindowHint)
+    : QFrame(anchor, Qt::Tool | Qt::FramelessWindowHint)
     , m_anchor(anchor)
+    , m_dismissal(dismissal)
 {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
-    // The click that closes a transient popover must not reopen it through its anchor.
-    setAttribute(Qt::WA_NoMouseReplay);
 }
 
 void Popover::toggle()
@@ -59,8 +59,37 @@ void Popover::paintEvent(QPaintEvent* event)
     drawFrame(&painter);
 }
 
+void Popover::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    if (m_dismissal == Dismissal::ClickOutside)
+        qApp->installEventFilter(this);
+}
+
 void Popover::hideEvent(QHideEvent* event)
 {
+    qApp->removeEventFilter(this);
     QFrame::hideEvent(event);
     emit dismissed();
+}
+
+void Popover::keyPressEvent(QKeyEvent* event)
+{
+    if (m_dismissal == Dismissal::ClickOutside && event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+bool Popover::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonPress)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() == this)
+        return false;
+    hide();
+    // The press that closes the popover through its own control must not open it again.
+    return m_anchor && (widget == m_anchor || m_anchor->isAncestorOf(widget));
 }

@@ -179,6 +179,15 @@ TEST(SidebarView, SaveAndSettingsOpenTheirPopoversBesideTheEntry)
     EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
     s.click(SidebarIconType::SaveJSON);
     EXPECT_FALSE(s.view.savePopover()->isVisible());
+    // A press elsewhere closes it and still does what it does there; so does Escape.
+    s.click(SidebarIconType::SaveJSON);
+    ASSERT_TRUE(s.view.savePopover()->isVisible());
+    s.click(SidebarIconType::MoveRectangle);
+    EXPECT_FALSE(s.view.savePopover()->isVisible());
+    EXPECT_TRUE(s.icon(SidebarIconType::MoveRectangle)->highlighted());
+    s.click(SidebarIconType::SaveJSON);
+    QTest::keyClick(s.view.savePopover(), Qt::Key_Escape);
+    EXPECT_FALSE(s.view.savePopover()->isVisible());
 
     s.click(SidebarIconType::Settings);
     SettingsPopover* settings = s.view.settingsPopover();
@@ -187,6 +196,8 @@ TEST(SidebarView, SaveAndSettingsOpenTheirPopoversBesideTheEntry)
     QTest::mouseClick(settings->closeButton(), Qt::LeftButton);
     EXPECT_FALSE(settings->isVisible());
     s.click(SidebarIconType::Settings);
+    EXPECT_TRUE(settings->isVisible());
+    s.click(SidebarIconType::DrawRectangle); // it stays open until closed on purpose
     EXPECT_TRUE(settings->isVisible());
     s.click(SidebarIconType::Settings);
     EXPECT_FALSE(settings->isVisible());

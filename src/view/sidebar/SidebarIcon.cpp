@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -75,10 +76,13 @@ QSize SidebarIcon::sizeHint() const
 
 QRectF SidebarIcon::paddedRect() const
 {
-    // At the leading edge, with just the room the entry grows by when hovered.
-    const QSizeF size = contentSize() + QSizeF(2 * horizontalPadding, 2 * verticalPadding);
-    const double growth = (hoverScale - 1.0) / 2;
-    return QRectF(size.width() * growth, (height() - size.height()) / 2, size.width(), size.height());
+    // At the leading edge, with the room the entry grows by when hovered as far as there is any;
+    // in a narrow column the caption gets shortened instead.
+    QSizeF size = contentSize() + QSizeF(2 * horizontalPadding, 2 * verticalPadding);
+    const double growth = size.width() * (hoverScale - 1.0) / 2;
+    const double left = std::clamp(width() - size.width(), 0.0, growth);
+    size.setWidth(std::min(size.width(), width() - left));
+    return QRectF(left, (height() - size.height()) / 2, size.width(), size.height());
 }
 
 QRectF SidebarIcon::contentRect() const
@@ -123,7 +127,8 @@ void SidebarIcon::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(QPalette::WindowText));
     const QRectF caption(
         symbolBox.right() + spacing, content.top(), content.right() - symbolBox.right() - spacing, content.height());
-    painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, text());
+    painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter,
+        fontMetrics().elidedText(text(), Qt::ElideRight, int(std::floor(caption.width()))));
 }
 
 void SidebarIcon::mouseMoveEvent(QMouseEvent* event)
