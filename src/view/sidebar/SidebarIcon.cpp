@@ -128,7 +128,7 @@ void SidebarIcon::paintEvent(QPaintEvent*)
     const QRectF caption(
         symbolBox.right() + spacing, content.top(), content.right() - symbolBox.right() - spacing, content.height());
     painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter,
-        fontMetrics().elidedText(text(), Qt::ElideRight, int(std::floor(caption.width()))));
+        fontMetrics().elidedText(text(), Qt::ElideRight, int(std::ceil(caption.width()))));
 }
 
 void SidebarIcon::mouseMoveEvent(QMouseEvent* event)
