@@ -1,6 +1,7 @@
 #include "app/ContentView.h"
 
 #include "view/canvas/CanvasView.h"
+#include "view/sidebar/SidebarView.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -57,10 +58,9 @@ ContentView::ContentView(SharedObjects shared, QWidget* parent)
 
 QWidget* ContentView::makeSidebarColumn()
 {
-    auto* sidebar = new QWidget;
-    sidebar->setObjectName(QStringLiteral("sidebar"));
-    sidebar->setAccessibleName(QStringLiteral("Sidebar"));
-    return sidebar;
+    m_sidebar = new SidebarView(m_shared);
+    m_sidebar->setObjectName(QStringLiteral("sidebar"));
+    return m_sidebar;
 }
 
 QWidget* ContentView::makeDetailsColumn()

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 class CanvasView;
+class SidebarView;
 class QSplitter;
 
 // One main window "Kestrune": the sidebar, the canvas and the details panel side by side, their
@@ -31,6 +32,7 @@ public:
     FunctionalityBarNavigator& functionalityBarNavigator() { return m_functionalityBarNavigator; }
     QSplitter* columns() const { return m_columns; }
     CanvasView* canvas() const { return m_canvas; }
+    SidebarView* sidebar() const { return m_sidebar; }
 
 private:
     QWidget* makeSidebarColumn();
@@ -40,4 +42,5 @@ private:
     FunctionalityBarNavigator m_functionalityBarNavigator;
     QSplitter* m_columns;
     CanvasView* m_canvas;
+    SidebarView* m_sidebar = nullptr;
 };

@@ -1,7 +1,9 @@
 #include "app/KestruneApp.h"
 
 #include "app/ContentView.h"
+#include "app/MenuCommands.h"
 #include "model/templatematching/PythonRuntime.h"
+#include "view/sidebar/SidebarView.h"
 
 #include <QIcon>
 
@@ -30,6 +32,8 @@ ContentView* KestruneApp::openWindow()
 {
     auto* window = new ContentView(shared());
     window->setAttribute(Qt::WA_DeleteOnClose, true);
+    MenuCommands::install(
+        *window, shared(), [this] { openWindow(); }, window->sidebar());
     std::erase_if(m_windows, [](const QPointer<ContentView>& w) { return w.isNull(); });
     m_windows.emplace_back(window);
     window->show();

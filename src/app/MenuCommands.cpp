@@ -1,0 +1,154 @@
+#include "app/MenuCommands.h"
+
+#include "view/ZoomStep.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace
+{
+QAction* addCommand(QMenu* menu, const QString& title, const QList<QKeySequence>& keys)
+{
+    QAction* action = menu->addAction(title);
+    action->setShortcuts(keys);
+    return action;
+}
+} // namespace
+
+MenuCommands::MenuCommands(
+    QMenuBar& menuBar, SharedObjects shared, std::function<void()> newWindow, QWidget* sidebar, QObject* parent)
+    : QObject(parent)
+    , m_shared(shared)
+    , m_sidebarWidget(sidebar)
+{
+    m_fileMenu = menuBar.addMenu(tr("&File"));
+    m_newWindow = addCommand(m_fileMenu, QStringLiteral("New Window"), { QKeySequence(Qt::CTRL | Qt::Key_N) });
+    connect(m_newWindow, &QAction::triggered, this, [newWindow = std::move(newWindow)] {
+        if (newWindow)
+            newWindow();
+    });
+    m_fileMenu->addSeparator();
+    QAction* quit = addCommand(m_fileMenu, tr("Quit"), QKeySequence::keyBindings(QKeySequence::Quit));
+    quit->setMenuRole(QAction::QuitRole);
+    connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+    connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    m_editMenu = menuBar.addMenu(tr("&Edit"));
+    m_undoDelete = addCommand(m_editMenu, QStringLiteral("Undo Delete"), { QKeySequence(Qt::CTRL | Qt::Key_Z) });
+    m_delete = addCommand(m_editMenu, QStringLiteral("Delete"), { QKeySequence(Qt::Key_Delete) });
+    m_editMenu->addSeparator();
+    m_copy = addCommand(m_editMenu, QStringLiteral("Copy"), { QKeySequence(Qt::CTRL | Qt::Key_C) });
+    m_paste = addCommand(m_editMenu, QStringLiteral("Paste"), { QKeySequence(Qt::CTRL | Qt::Key_V) });
+    // Ctrl+= is the same key as Ctrl++ without Shift on most layouts.
+    m_zoomIn = addCommand(m_editMenu, QStringLiteral("Zoom In"),
+        { QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal) });
+    m_zoomOut = addCommand(m_editMenu, QStringLiteral("Zoom Out"), { QKeySequence(Qt::CTRL | Qt::Key_Minus) });
+    connect(m_undoDelete, &QAction::triggered, this, &MenuCommands::undoDelete);
+    connect(m_delete, &QAction::triggered, this, &MenuCommands::deleteSelectedBox);
+    connect(m_copy, &QAction::triggered, this, &MenuCommands::copy);
+    connect(m_paste, &QAction::triggered, this, &MenuCommands::paste);
+    connect(m_zoomIn, &QAction::triggered, this, &MenuCommands::zoomIn);
+    connect(m_zoomOut, &QAction::triggered, this, &MenuCommands::zoomOut);
+
+    m_viewMenu = menuBar.addMenu(tr("&View"));
+    m_sidebar
+        = addCommand(m_viewMenu, QStringLiteral("Hide Sidebar"), { QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S) });
+    m_sidebar->setEnabled(m_sidebarWidget != nullptr);
+    connect(m_sidebar, &QAction::triggered, this, &MenuCommands::toggleSidebar);
+
+    connect(&m_shared.boundingBoxManager, &ObservableObject::changed, this, &MenuCommands::refresh);
+    connect(&m_shared.imageManager, &ObservableObject::changed, this, &MenuCommands::refresh);
+    // The states follow the model one event-loop pass late; a menu that opens is always right.
+    for (QMenu* menu : { m_editMenu, m_viewMenu })
+        connect(menu, &QMenu::aboutToShow, this, &MenuCommands::refresh);
+    refresh();
+}
+
+MenuCommands* MenuCommands::install(
+    QMainWindow& window, SharedObjects shared, std::function<void()> newWindow, QWidget* sidebar)
+{
+    return new MenuCommands(*window.menuBar(), shared, std::move(newWindow), sidebar, &window);
+}
+
+void MenuCommands::refresh()
+{
+    const BoundingBoxManager& boxes = m_shared.boundingBoxManager;
+    const bool selected = boxes.currentSelectedBox.get() != nullptr;
+    m_delete->setEnabled(selected);
+    m_copy->setEnabled(selected);
+    m_paste->setEnabled(boxes.currentCopySelectedBox.get() != nullptr);
+    const bool anyImage = !m_shared.imageManager.allImages.get().empty();
+    m_zoomIn->setEnabled(anyImage);
+    m_zoomOut->setEnabled(anyImage);
+    if (m_sidebarWidget)
+        m_sidebar->setText(
+            m_sidebarWidget->isHidden() ? QStringLiteral("Show Sidebar") : QStringLiteral("Hide Sidebar"));
+}
+
+void MenuCommands::undoDelete()
+{
+    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
+    if (boxes.undoStack.get().empty())
+        return;
+    const UndoEntry entry = boxes.undoStack.get().back();
+    boxes.undoStack.modify([](auto& stack) { stack.pop_back(); });
+    // The box now at the saved position is restored, not the saved object. An entry whose image
+    // or box is gone is used up with no other effect.
+    const BoxPtr box = boxes.boxAt(entry.boxIndex, entry.imageIndex);
+    if (!box || entry.imageIndex >= m_shared.imageManager.imageCount())
+        return;
+    box->setToShow(true);
+    m_shared.imageManager.currentImageIndex.set(entry.imageIndex);
+}
+
+void MenuCommands::deleteSelectedBox()
+{
+    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
+    const BoxPtr selected = boxes.currentSelectedBox.get();
+    if (!selected)
+        return;
+    const std::int64_t cur = m_shared.imageManager.currentImageIndex;
+    // A box of another image can stay selected after the image changed; it is not deleted here.
+    const std::int64_t index = boxes.getIndex(selected, cur);
+    if (index < 0)
+        return;
+    boxes.hideCurrentBox(index, cur);
+}
+
+void MenuCommands::copy()
+{
+    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
+    if (boxes.currentSelectedBox.get())
+        boxes.currentCopySelectedBox.set(boxes.currentSelectedBox.get());
+}
+
+void MenuCommands::paste()
+{
+    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
+    ImageManager& images = m_shared.imageManager;
+    const BoxPtr copied = boxes.currentCopySelectedBox.get();
+    const std::int64_t cur = images.currentImageIndex;
+    // With no image open the buffer stays filled and nothing is pasted.
+    if (!copied || !images.hasCurrentImage() || !boxes.boxesOf(cur))
+        return;
+    const double zoom = images.allCurrentScaleFactors.get()[static_cast<size_t>(cur)];
+    auto pasted = std::make_shared<BoundingBoxProperty>(copied->startLocation(), copied->endLocation(),
+        copied->classLabel(), copied->scaleFactor(), zoom, true, copied->markTemplate());
+    boxes.appendBox(pasted, cur, false);
+    boxes.currentSelectedBox.set(pasted);
+}
+
+void MenuCommands::zoomIn() { zoomStep(m_shared.imageManager, m_shared.boundingBoxManager, zoomInFactor); }
+
+void MenuCommands::zoomOut() { zoomStep(m_shared.imageManager, m_shared.boundingBoxManager, zoomOutFactor); }
+
+void MenuCommands::toggleSidebar()
+{
+    if (!m_sidebarWidget)
+        return;
+    m_sidebarWidget->setVisible(m_sidebarWidget->isHidden());
+    refresh();
+}

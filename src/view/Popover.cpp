@@ -1,0 +1,95 @@
+#include "view/Popover.h"
+
+#include "model/Palette.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QScreen>
+
+Popover::Popover(QWidget* anchor, Dismissal dismissal)
+    : QFrame(anchor, Qt::Tool | Qt::FramelessWindowHint)
+    , m_anchor(anchor)
+    , m_dismissal(dismissal)
+{
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+}
+
+void Popover::toggle()
+{
+    if (isVisible())
+        hide();
+    else
+        showBesideAnchor();
+}
+
+void Popover::showBesideAnchor()
+{
+    adjustSize();
+    QPoint at;
+    if (m_anchor) {
+        const QRect anchor(m_anchor->mapToGlobal(QPoint(0, 0)), m_anchor->size());
+        at = QPoint(anchor.right() + 8, anchor.center().y() - height() / 2);
+        // Kept on the anchor's screen.
+        if (const QScreen* screen = m_anchor->screen()) {
+            const QRect area = screen->availableGeometry();
+            at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
+            at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+        }
+    }
+    move(at);
+    show();
+    raise();
+    activateWindow();
+}
+
+void Popover::paintEvent(QPaintEvent* event)
+{
+    Q_UNUSED(event);
+    QPainter painter(this);
+    QColor from = Palette::magenta, to = Palette::blue;
+    from.setAlphaF(0.1f);
+    to.setAlphaF(0.1f);
+    QLinearGradient wash(rect().topLeft(), rect().bottomRight());
+    wash.setColorAt(0, from);
+    wash.setColorAt(1, to);
+    painter.fillRect(rect(), wash);
+    drawFrame(&painter);
+}
+
+void Popover::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    if (m_dismissal == Dismissal::ClickOutside)
+        qApp->installEventFilter(this);
+}
+
+void Popover::hideEvent(QHideEvent* event)
+{
+    qApp->removeEventFilter(this);
+    QFrame::hideEvent(event);
+    emit dismissed();
+}
+
+void Popover::keyPressEvent(QKeyEvent* event)
+{
+    if (m_dismissal == Dismissal::ClickOutside && event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+bool Popover::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonPress)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() == this)
+        return false;
+    hide();
+    // The press that closes the popover through its own control must not open it again.
+    return m_anchor && (widget == m_anchor || m_anchor->isAncestorOf(widget));
+}

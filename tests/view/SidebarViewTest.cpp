@@ -1,0 +1,204 @@
+#include "view/sidebar/SidebarView.h"
+
+#include "CanvasFixture.h"
+#include "view/ZoomStep.h"
+#include "view/sidebar/SavePopover.h"
+#include "view/sidebar/SettingsPopover.h"
+#include "view/sidebar/SidebarIcon.h"
+
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct Sidebar : CanvasFixture {
+    SidebarView view { shared };
+
+    Sidebar()
+    {
+        imageManager.setFileDialogs(&dialogs);
+        view.resize(220, 800);
+        view.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));
+    }
+    SidebarIcon* icon(SidebarIconType type) const { return view.icon(type); }
+    void click(SidebarIconType type)
+    {
+        SidebarIcon* entry = icon(type);
+        QTest::mouseClick(entry, Qt::LeftButton, {}, entry->rect().center());
+        QCoreApplication::processEvents();
+    }
+    std::vector<bool> highlights() const
+    {
+        std::vector<bool> result;
+        for (auto type : { SidebarIconType::New, SidebarIconType::DrawRectangle, SidebarIconType::MoveRectangle,
+                 SidebarIconType::SaveJSON, SidebarIconType::ZoomIn, SidebarIconType::ZoomOut,
+                 SidebarIconType::Settings })
+            result.push_back(icon(type)->highlighted());
+        return result;
+    }
+};
+
+struct Entry {
+    SidebarIconType type;
+    const char* title;
+    const char* symbol;
+    QColor color;
+    const char* help;
+};
+} // namespace
+
+TEST(SidebarView, ShowsItsEntriesInSectionsWithTheLowerOnesAtTheBottom)
+{
+    Sidebar s;
+    const Entry entries[] = {
+        { SidebarIconType::New, "New Image", "photo.fill", Palette::blue,
+            "Click here to add one or multiple new images" },
+        { SidebarIconType::DrawRectangle, "Draw Rectangle", "rectangle", Palette::purple,
+            "Click here to enter into draw mode to draw bounding boxs on the image" },
+        { SidebarIconType::MoveRectangle, "Move Image", "cursorarrow", Palette::brown,
+            "Click here to enter into image mode to move image along the canvas" },
+        { SidebarIconType::SaveJSON, "Save", "externaldrive.fill", Palette::indigo, "" },
+        { SidebarIconType::ZoomIn, "Zoom In", "plus.magnifyingglass", Palette::blue, "Upscales the image" },
+        { SidebarIconType::ZoomOut, "Zoom Out", "minus.magnifyingglass", Palette::blue, "Downscales the image" },
+        { SidebarIconType::Settings, "Settings", "gear", Palette::pink, "" },
+    };
+    int previousTop = -1;
+    for (const Entry& e : entries) {
+        SidebarIcon* icon = s.icon(e.type);
+        ASSERT_NE(icon, nullptr) << e.title;
+        EXPECT_EQ(icon->text(), e.title);
+        EXPECT_EQ(icon->accessibleName(), e.title);
+        EXPECT_EQ(icon->iconName(), e.symbol);
+        EXPECT_EQ(icon->color(), e.color) << e.title;
+        EXPECT_EQ(icon->toolTip(), e.help);
+        const int top = icon->mapTo(&s.view, QPoint(0, 0)).y();
+        EXPECT_GT(top, previousTop) << e.title;
+        previousTop = top;
+    }
+    EXPECT_FALSE(s.icon(SidebarIconType::OpenRecent));
+    EXPECT_FALSE(s.icon(SidebarIconType::SaveCSV));
+
+    // The lower sections keep their distance from the bottom whatever the height.
+    const auto fromBottom
+        = [&](SidebarIconType type) { return s.view.height() - s.icon(type)->mapTo(&s.view, QPoint(0, 0)).y(); };
+    const auto topOf = [&](SidebarIconType type) { return s.icon(type)->mapTo(&s.view, QPoint(0, 0)).y(); };
+    const int save = fromBottom(SidebarIconType::SaveJSON), settings = fromBottom(SidebarIconType::Settings);
+    const int move = topOf(SidebarIconType::MoveRectangle);
+    s.view.resize(220, 1200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fromBottom(SidebarIconType::SaveJSON), save);
+    EXPECT_EQ(fromBottom(SidebarIconType::Settings), settings);
+    EXPECT_EQ(topOf(SidebarIconType::MoveRectangle), move);
+    EXPECT_GT(topOf(SidebarIconType::SaveJSON), 600);
+}
+
+TEST(SidebarView, OnlyTheModeEntriesLightUpAndTheModeOutlivesTheHighlight)
+{
+    Sidebar s;
+    EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
+    s.click(SidebarIconType::MoveRectangle);
+    EXPECT_EQ(s.highlights(), std::vector<bool>({ false, false, true, false, false, false, false }));
+    EXPECT_EQ(s.cursorManager.currentCursorMode.get(), CursorMode::dragToMoveImage);
+    s.click(SidebarIconType::DrawRectangle);
+    EXPECT_EQ(s.highlights(), std::vector<bool>({ false, true, false, false, false, false, false }));
+    EXPECT_EQ(s.cursorManager.currentCursorMode.get(), CursorMode::dragToDrawRectangle);
+
+    // New Image clears the highlight; the canvas stays in draw mode. Cancelling adds nothing.
+    s.click(SidebarIconType::New);
+    EXPECT_EQ(s.dialogs.openImagesCalls, 1);
+    EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
+    EXPECT_EQ(s.cursorManager.currentCursorMode.get(), CursorMode::dragToDrawRectangle);
+    EXPECT_EQ(s.view.sidebarNavigator().currentSidebar.get(), SidebarIconType::New);
+    EXPECT_TRUE(s.imageManager.allImages.get().empty());
+
+    // With no image the zoom entries are disabled and take no click.
+    EXPECT_FALSE(s.icon(SidebarIconType::ZoomIn)->isEnabled());
+    EXPECT_FALSE(s.icon(SidebarIconType::ZoomOut)->isEnabled());
+    s.click(SidebarIconType::DrawRectangle);
+    s.click(SidebarIconType::ZoomIn);
+    EXPECT_TRUE(s.icon(SidebarIconType::DrawRectangle)->highlighted());
+    EXPECT_EQ(s.view.sidebarNavigator().currentSidebar.get(), SidebarIconType::DrawRectangle);
+
+    // Each sidebar has a navigator of its own.
+    Sidebar other;
+    EXPECT_FALSE(other.icon(SidebarIconType::DrawRectangle)->highlighted());
+}
+
+TEST(SidebarView, NewImageAddsImagesWithBoxListsAndZoomStepsTheCurrentOne)
+{
+    Sidebar s;
+    s.dialogs.imagesToOpen = { TestImages::write(s.dir, "a.png", 40, 30), TestImages::write(s.dir, "b.jpg", 20, 10) };
+    s.click(SidebarIconType::New);
+    ASSERT_EQ(s.imageManager.imageCount(), 2);
+    EXPECT_EQ(s.boundingBoxManager.allBoundingBoxes.get().size(), 2u);
+    EXPECT_EQ(s.imageManager.currentImageIndex.get(), 0);
+    EXPECT_TRUE(s.icon(SidebarIconType::ZoomIn)->isEnabled());
+
+    s.imageManager.currentImageIndex.set(1);
+    s.addBox(1, { 2, 2 }, { 6, 8 }, "x");
+    s.click(SidebarIconType::ZoomIn);
+    EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get()[1], 1.1);
+    EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get()[0], 1.0);
+    EXPECT_DOUBLE_EQ(s.boundingBoxManager.allBoundingBoxes.get()[1][0]->endLocation().y, 8.8);
+    EXPECT_TRUE(ZoomTransition::instance().running());
+    s.click(SidebarIconType::ZoomOut);
+    EXPECT_DOUBLE_EQ(s.imageManager.allCurrentScaleFactors.get()[1], 0.99);
+    EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
+    QTRY_VERIFY(!ZoomTransition::instance().running());
+    EXPECT_EQ(ZoomTransition::instance().displayFactor(), 1.0);
+}
+
+TEST(SidebarView, HoverEnlargesTheEntryAndTurnsItsSymbol)
+{
+    Sidebar s;
+    SidebarIcon* icon = s.icon(SidebarIconType::MoveRectangle);
+    EXPECT_EQ(icon->currentScale(), 1.0);
+    QTest::mouseMove(icon, icon->rect().center());
+    QTRY_VERIFY(icon->isHovering());
+    EXPECT_LT(icon->hoverProgress(), 1.0); // animated, not at once
+    QTRY_COMPARE(icon->hoverProgress(), 1.0);
+    EXPECT_EQ(icon->currentScale(), 1.2);
+    EXPECT_EQ(icon->symbolTurnDegrees(), 180.0);
+    QTest::mouseMove(&s.view, QPoint(s.view.width() - 2, s.view.height() / 2));
+    QTRY_VERIFY(!icon->isHovering());
+    QTRY_COMPARE(icon->hoverProgress(), 0.0);
+    EXPECT_EQ(icon->symbolTurnDegrees(), 0.0);
+}
+
+TEST(SidebarView, SaveAndSettingsOpenTheirPopoversBesideTheEntry)
+{
+    Sidebar s;
+    s.click(SidebarIconType::SaveJSON);
+    ASSERT_TRUE(s.view.savePopover()->isVisible());
+    const QRect entry(
+        s.icon(SidebarIconType::SaveJSON)->mapToGlobal(QPoint(0, 0)), s.icon(SidebarIconType::SaveJSON)->size());
+    EXPECT_GT(s.view.savePopover()->geometry().left(), entry.right());
+    EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
+    s.click(SidebarIconType::SaveJSON);
+    EXPECT_FALSE(s.view.savePopover()->isVisible());
+    // A press elsewhere closes it and still does what it does there; so does Escape.
+    s.click(SidebarIconType::SaveJSON);
+    ASSERT_TRUE(s.view.savePopover()->isVisible());
+    s.click(SidebarIconType::MoveRectangle);
+    EXPECT_FALSE(s.view.savePopover()->isVisible());
+    EXPECT_TRUE(s.icon(SidebarIconType::MoveRectangle)->highlighted());
+    s.click(SidebarIconType::SaveJSON);
+    QTest::keyClick(s.view.savePopover(), Qt::Key_Escape);
+    EXPECT_FALSE(s.view.savePopover()->isVisible());
+
+    s.click(SidebarIconType::Settings);
+    SettingsPopover* settings = s.view.settingsPopover();
+    ASSERT_TRUE(settings->isVisible());
+    EXPECT_EQ(settings->width(), 800);
+    QTest::mouseClick(settings->closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(settings->isVisible());
+    s.click(SidebarIconType::Settings);
+    EXPECT_TRUE(settings->isVisible());
+    s.click(SidebarIconType::DrawRectangle); // it stays open until closed on purpose
+    EXPECT_TRUE(settings->isVisible());
+    s.click(SidebarIconType::Settings);
+    EXPECT_FALSE(settings->isVisible());
+}
