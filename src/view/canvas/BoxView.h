@@ -2,9 +2,10 @@
 
 #include "model/BoundingBoxProperty.h"
 #include "view/SharedObjects.h"
+#include "view/canvas/BoxInfoField.h"
+#include "view/canvas/BoxSprites.h"
 #include "view/canvas/PointView.h"
 
-#include <QHash>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
@@ -13,7 +14,6 @@
 #include <optional>
 #include <vector>
 
-class BoxInfoField;
 class FunctionalityBarNavigator;
 
 // The layer over the canvas image that shows and handles the boxes of the current image. It covers
@@ -71,7 +71,6 @@ private:
     Layout layoutOf(const BoundingBoxProperty& box) const;
     QRectF labelBadge(const Layout& layout, const QString& text) const;
     QRectF templateBadge(const Layout& layout) const;
-    double badgeWidth(const QString& text) const;
     Point toBox(QPointF widgetPosition) const;
 
     std::optional<Hit> hitTest(QPointF widgetPosition) const;
@@ -95,5 +94,5 @@ private:
     Size m_movingOffset;
     QPointer<BoxInfoField> m_window;
     std::vector<QString> m_shownIds;
-    mutable QHash<QString, double> m_badgeWidths;
+    mutable BoxSprites m_sprites;
 };

@@ -26,13 +26,12 @@ std::optional<PointView::Handle> PointView::handleAt(Point start, Point end, Poi
     return std::nullopt;
 }
 
-void PointView::paintHandles(QPainter& painter, Point start, Point end)
+void PointView::paintHandle(QPainter& painter, Point centre)
 {
     const double r = handleSize / 2;
     painter.setPen(Qt::NoPen);
     painter.setBrush(Palette::red);
-    painter.drawEllipse(QPointF(start.x, start.y), r, r);
-    painter.drawEllipse(QPointF(end.x, end.y), r, r);
+    painter.drawEllipse(QPointF(centre.x, centre.y), r, r);
 }
 
 PointView::PointView(SharedObjects shared, BoxPtr boundingBox, Handle handle)

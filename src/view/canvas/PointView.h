@@ -20,7 +20,8 @@ public:
 
     // The handle of the box under a point of box coordinates; the end handle lies above the start one.
     static std::optional<Handle> handleAt(Point start, Point end, Point p);
-    static void paintHandles(QPainter& painter, Point start, Point end);
+    // One handle: a red disc centred on its corner.
+    static void paintHandle(QPainter& painter, Point centre);
 
     // Starts a drag of one handle of a box of the current image. The handle positions are taken
     // from the box now and, while the drag runs, change only through the drag.
