@@ -174,6 +174,7 @@ TEST(BoxInfoField, SaveNeedsALabelAndCancelWritesNothing)
         return box->classLabel().isEmpty() && box->markTemplate() && box->startLocation() == (Point { 10, 20 })
             && box->endLocation() == (Point { 110, 220 });
     };
+    ASSERT_NE(scene.view->editorWindow(), nullptr);
     scene.view->editorWindow()->dismiss();
 
     {

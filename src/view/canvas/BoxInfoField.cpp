@@ -52,8 +52,8 @@ QString numberText(double v)
     return text;
 }
 
-// One decimal number, "." as the point, optional sign, no blanks, at least one digit. A number too
-// large for a double does not read: a corner must stay finite.
+// One decimal number, "." as the point, optional sign, no blanks, at least one digit. A number out
+// of a double's range does not read: a corner must stay finite.
 std::optional<double> readNumber(const QString& text)
 {
     static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
@@ -65,7 +65,7 @@ std::optional<double> readNumber(const QString& text)
         ++first;
     double value = 0;
     const auto result = std::from_chars(first, latin.constData() + latin.size(), value);
-    if (result.ec != std::errc() || !std::isfinite(value))
+    if (result.ec != std::errc())
         return std::nullopt;
     return value;
 }

@@ -177,24 +177,29 @@ void BoxView::paintBox(QPainter& painter, const BoundingBoxProperty& box, const 
         m_sprites.drawBadge(painter, mark.topLeft(), templateMark, Palette::yellow);
 }
 
+// Any press on a box belongs to the box; only the left button selects and drags.
 void BoxView::mousePressEvent(QMouseEvent* event)
 {
-    const auto hit = event->button() == Qt::LeftButton ? hitTest(event->position()) : std::nullopt;
+    if (m_press) {
+        event->accept();
+        return;
+    }
+    const auto hit = hitTest(event->position());
     if (!hit) {
         event->ignore();
         return;
     }
-    m_press = Press { event->position(), *hit };
     event->accept();
+    if (event->button() == Qt::LeftButton)
+        m_press = Press { event->position(), *hit };
 }
 
+// Moves and releases reach the overlay only after it took the press: they stay here.
 void BoxView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_press) {
-        event->ignore();
-        return;
-    }
     event->accept();
+    if (!m_press)
+        return;
     if (!m_press->dragging) {
         if (QLineF(m_press->position, event->position()).length() < dragThreshold)
             return;
@@ -211,11 +216,9 @@ void BoxView::mouseMoveEvent(QMouseEvent* event)
 
 void BoxView::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (!m_press) {
-        event->ignore();
-        return;
-    }
     event->accept();
+    if (!m_press || event->button() != Qt::LeftButton)
+        return;
     const Press press = *m_press;
     m_press.reset();
     if (m_handleDrag) {
