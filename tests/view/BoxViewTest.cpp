@@ -218,6 +218,16 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
     EXPECT_EQ(wide->endLocation().x, 400);
     EXPECT_EQ(wide->startLocation().x, -100);
     EXPECT_EQ(wide->endLocation().y - wide->startLocation().y, 60);
+
+    // A box deleted while it is dragged stays where it was, and nothing selects it again.
+    QTest::mousePress(scene.view, Qt::LeftButton, {}, scene.at(40, 25));
+    QTest::mouseMove(scene.view, scene.at(80, 25));
+    scene.boxes.hideCurrentBox(0, 0);
+    QTest::mouseMove(scene.view, scene.at(120, 25));
+    QTest::mouseRelease(scene.view, Qt::LeftButton, {}, scene.at(120, 25));
+    scene.settle();
+    EXPECT_EQ(corners(), (std::vector<double> { 0, 0, 80, 50 }));
+    EXPECT_EQ(scene.boxes.currentSelectedBox.get(), nullptr);
 }
 
 TEST(BoxView, DoubleClickSelectsAndOpensOneEditorAtATime)

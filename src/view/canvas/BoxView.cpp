@@ -95,6 +95,13 @@ QRectF BoxView::templateBadge(const Layout& layout) const
     return { centreX - width / 2, layout.end.y + templateDrop - badgeHeight / 2, width, badgeHeight };
 }
 
+bool BoxView::stillShown(const BoxPtr& box) const
+{
+    return box->toShow()
+        && m_shared.boundingBoxManager.getIndex(box, m_shared.imageManager.currentImageIndex) >= 0
+        && m_shared.imageManager.hasCurrentImage();
+}
+
 Point BoxView::toBox(QPointF p) const { return { p.x() - m_origin.x(), p.y() - m_origin.y() }; }
 
 // Later boxes lie above earlier ones; within a box the handles lie above the outline.
@@ -200,6 +207,14 @@ void BoxView::mouseMoveEvent(QMouseEvent* event)
     event->accept();
     if (!m_press)
         return;
+    if (!stillShown(m_press->hit.box)) {
+        // The box went away under the pointer (deleted, another image): the drag ends with it.
+        m_press.reset();
+        m_handleDrag.reset();
+        m_movingOffset = {};
+        update();
+        return;
+    }
     if (!m_press->dragging) {
         if (QLineF(m_press->position, event->position()).length() < dragThreshold)
             return;

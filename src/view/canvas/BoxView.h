@@ -72,6 +72,8 @@ private:
     QRectF labelBadge(const Layout& layout, const QString& text) const;
     QRectF templateBadge(const Layout& layout) const;
     Point toBox(QPointF widgetPosition) const;
+    // The box is still drawn: shown, and in the current image's list.
+    bool stillShown(const BoxPtr& box) const;
 
     std::optional<Hit> hitTest(QPointF widgetPosition) const;
     void paintBox(QPainter& painter, const BoundingBoxProperty& box, const Layout& layout, const QColor& color,
