@@ -97,8 +97,7 @@ QRectF BoxView::templateBadge(const Layout& layout) const
 
 bool BoxView::stillShown(const BoxPtr& box) const
 {
-    return box->toShow()
-        && m_shared.boundingBoxManager.getIndex(box, m_shared.imageManager.currentImageIndex) >= 0
+    return box->toShow() && m_shared.boundingBoxManager.getIndex(box, m_shared.imageManager.currentImageIndex) >= 0
         && m_shared.imageManager.hasCurrentImage();
 }
 
