@@ -1,0 +1,46 @@
+#pragma once
+
+#include "FakeFileDialogs.h"
+#include "TestEnvironment.h"
+#include "TestImages.h"
+#include "view/SharedObjects.h"
+
+#include <QCoreApplication>
+#include <QUrl>
+
+#include <memory>
+
+// The four shared objects over a folder of the test's own pictures.
+struct CanvasFixture {
+    QString dir = TestEnvironment::makeTempDir();
+    FakeFileDialogs dialogs;
+    ImageManager imageManager;
+    BoundingBoxManager boundingBoxManager;
+    CursorManager cursorManager;
+    MatchSetting matchSetting;
+    SharedObjects shared { imageManager, boundingBoxManager, cursorManager, matchSetting, dialogs };
+
+    // Opens a picture as the user would: the image and an empty box list.
+    ImagePtr open(const QString& name, int width = 100, int height = 80, QColor fill = Qt::gray)
+    {
+        const QString path = TestImages::write(dir, name, width, height, fill);
+        auto image = std::make_shared<ImageProperty>(QUrl::fromLocalFile(path));
+        imageManager.appendImage(image);
+        boundingBoxManager.allBoundingBoxes.modify([](auto& lists) { lists.emplace_back(); });
+        return image;
+    }
+
+    BoxPtr addBox(std::int64_t imageIndex, Point start, Point end, const QString& label = {}, bool isTemplate = false)
+    {
+        auto box = std::make_shared<BoundingBoxProperty>(start, end, label, 1.0, 1.0, true, isTemplate);
+        boundingBoxManager.appendBox(box, imageIndex, false);
+        return box;
+    }
+
+    // Lets the views see the changes (they refresh once per event-loop pass).
+    static void settle()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+};
