@@ -243,6 +243,7 @@ void ImageTabStrip::rebuildTabs()
     for (const ImagePtr& image : m_shared.imageManager.allImages.get()) {
         auto* tab = new ImageTab(*this, image);
         m_rowLayout->addWidget(tab);
+        tab->show(); // now, so that the row is laid out before it scrolls
         m_tabs.push_back(tab);
         m_tabIds << image->id();
     }
@@ -268,8 +269,10 @@ void ImageTabStrip::tabPressed(const ImagePtr& image, qulonglong timestamp)
         return;
     if (index == images.currentImageIndex) {
         // This press already closed the list on its way here.
-        if (timestamp == m_popoverClosingPress && !isPopoverShown())
+        if (m_popoverClosingPress == timestamp && !isPopoverShown()) {
+            m_popoverClosingPress.reset();
             return;
+        }
         togglePopover();
         return;
     }

@@ -7,6 +7,8 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 class QFrame;
 class QHBoxLayout;
@@ -63,5 +65,5 @@ private:
     QPointer<AllImagesPopover> m_popover;
     // The press that closed the list from outside; the same press on the current tab must not
     // open it again.
-    qulonglong m_popoverClosingPress = 0;
+    std::optional<qulonglong> m_popoverClosingPress;
 };
