@@ -1,0 +1,39 @@
+#pragma once
+
+#include "view/QtFileDialogs.h"
+#include "view/SharedObjects.h"
+#include "viewmodel/BoundingBoxManager.h"
+#include "viewmodel/CursorManager.h"
+#include "viewmodel/ImageManager.h"
+#include "viewmodel/MatchSetting.h"
+
+#include <QPointer>
+
+#include <vector>
+
+class ContentView;
+
+// The application: the four shared objects, made once for the life of the process, and its main
+// windows, every one over those same objects. Make it once, after the QApplication.
+class KestruneApp
+{
+public:
+    KestruneApp();
+    ~KestruneApp();
+    KestruneApp(const KestruneApp&) = delete;
+    KestruneApp& operator=(const KestruneApp&) = delete;
+
+    SharedObjects shared();
+    // Opens another main window and shows it.
+    ContentView* openWindow();
+
+private:
+    void selectPythonLibrary();
+
+    ImageManager m_imageManager;
+    CursorManager m_cursorManager;
+    BoundingBoxManager m_boundingBoxManager;
+    MatchSetting m_matchSetting;
+    QtFileDialogs m_fileDialogs;
+    std::vector<QPointer<ContentView>> m_windows;
+};
