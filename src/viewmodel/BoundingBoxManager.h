@@ -3,13 +3,16 @@
 #include "model/BoundingBoxProperty.h"
 #include "model/ChartData.h"
 #include "model/Geometry.h"
+#include "model/JSONData.h"
 #include "model/ObservableObject.h"
 #include "model/Palette.h"
 
 #include <QColor>
 #include <QString>
+#include <QUrl>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct UndoEntry {
@@ -50,6 +53,18 @@ public:
     std::int64_t getVisibleCount(std::int64_t imageIndex) const;
     std::int64_t getTotalVisibleCount() const;
     std::vector<ChartData> getDictClass(std::int64_t imageCount) const;
+
+    // The JSON box file of one image: the shown boxes (saveAsJson) or the shown templates (cacheJson).
+    // Written through a temporary file and an atomic replace, so a failed save leaves an earlier file as
+    // it was. False, with the reason in *error, when nothing was written.
+    bool saveAsJson(const QUrl& file, const QString& imageName, std::int64_t imageIndex, QString* error = nullptr);
+    bool cacheJson(const QUrl& file, const QString& imageName, std::int64_t imageIndex, QString* error = nullptr);
+    // Puts the boxes of a file of matches in place of the non-template boxes of the list it names.
+    // A file naming no list, or a shape without two points of two numbers, is skipped with a printed reason.
+    void updateMatchedBox(const QString& fileUrlText, double scaleFactor = 1.0, double imageScale = 1.0);
+    // Reads the file a "file://" URL text names; nothing (and a printed reason) when it cannot.
+    std::optional<JSONData> loadJSON(const QString& fileUrlText);
+    BoxList removeNonTemplateBoxes(std::int64_t imageIndex, const BoxList& boxes) const;
 
     // The list of an image, or nothing when the index names none.
     const BoxList* boxesOf(std::int64_t imageIndex) const;

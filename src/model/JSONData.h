@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// One box of a JSON box file: its label and its corners [[x1, y1], [x2, y2]] in image pixels.
+// Read files may hold more or fewer points and numbers; users check before indexing.
+struct ShapeData {
+    QString label;
+    std::vector<std::vector<double>> bboxCoord;
+};
+
+// The boxes of one image as the JSON box file holds them.
+struct JSONData {
+    QString imageName;
+    std::int64_t imageIndex = 0;
+    std::vector<ShapeData> shapes;
+};
+
+// One line of UTF-8 JSON: keys in field order, "/" written as "\/", every number reading back to the
+// same double. Nothing when a coordinate is not finite; *error then says which.
+std::optional<QByteArray> encodeJSONData(const JSONData& data, QString* error = nullptr);
+
+// Strict: every key present with its type, "imageIndex" a whole number in the signed 64-bit range,
+// coordinates finite numbers. Other keys are ignored. Nothing on any fault; *error then says where.
+std::optional<JSONData> decodeJSONData(const QByteArray& bytes, QString* error = nullptr);

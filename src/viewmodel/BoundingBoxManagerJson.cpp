@@ -1,0 +1,129 @@
+#include "viewmodel/BoundingBoxManager.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <iostream>
+
+namespace
+{
+void print(const QString& line) { std::cout << line.toStdString() << std::endl; }
+
+JSONData collect(
+    const BoundingBoxManager::BoxList* boxes, const QString& imageName, std::int64_t imageIndex, bool templatesOnly)
+{
+    JSONData data { imageName, imageIndex, {} };
+    if (!boxes)
+        return data;
+    for (const BoxPtr& box : *boxes) {
+        if (!box->toShow() || (templatesOnly && !box->markTemplate()))
+            continue;
+        const Point a = box->originalStartLoc();
+        const Point b = box->originalEndLoc();
+        data.shapes.push_back({ box->classLabel(), { { a.x, a.y }, { b.x, b.y } } });
+    }
+    return data;
+}
+
+bool writeFile(const QUrl& file, const QByteArray& bytes, QString* error)
+{
+    QString reason;
+    if (!file.isLocalFile()) {
+        reason = QStringLiteral("%1: not a local file").arg(file.toDisplayString());
+    } else {
+        const QString path = file.toLocalFile();
+        // Unbuffered: a short write shows here. Buffered, Qt can commit a file cut short by a full disk.
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            reason = out.errorString();
+        else if (out.write(bytes) != bytes.size())
+            reason = out.error() == QFileDevice::NoError ? QStringLiteral("the file could not be written whole")
+                                                         : out.errorString();
+        else if (!out.commit())
+            reason = out.errorString();
+        if (!reason.isEmpty())
+            reason = QStringLiteral("%1: %2").arg(path, reason);
+    }
+    if (reason.isEmpty())
+        return true;
+    print(QStringLiteral("Failed to write JSON data: ") + reason);
+    if (error)
+        *error = reason;
+    return false;
+}
+
+bool writeJson(const BoundingBoxManager::BoxList* boxes, const QUrl& file, const QString& imageName,
+    std::int64_t imageIndex, bool templatesOnly, QString* error)
+{
+    const auto bytes = encodeJSONData(collect(boxes, imageName, imageIndex, templatesOnly), error);
+    return bytes && writeFile(file, *bytes, error);
+}
+} // namespace
+
+bool BoundingBoxManager::saveAsJson(const QUrl& file, const QString& imageName, std::int64_t imageIndex, QString* error)
+{
+    return writeJson(boxesOf(imageIndex), file, imageName, imageIndex, false, error);
+}
+
+bool BoundingBoxManager::cacheJson(const QUrl& file, const QString& imageName, std::int64_t imageIndex, QString* error)
+{
+    return writeJson(boxesOf(imageIndex), file, imageName, imageIndex, true, error);
+}
+
+std::optional<JSONData> BoundingBoxManager::loadJSON(const QString& fileUrlText)
+{
+    const QUrl url(fileUrlText);
+    if (!url.isValid() || !url.isLocalFile()) {
+        print(QStringLiteral("Cannot read the JSON box file: \"%1\" is not a file URL").arg(fileUrlText));
+        return std::nullopt;
+    }
+    const QString path = url.toLocalFile();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        print(QStringLiteral("Cannot read the JSON box file %1: %2").arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    QString reason;
+    auto data = decodeJSONData(file.readAll(), &reason);
+    if (!data)
+        print(QStringLiteral("Cannot read the JSON box file %1: %2").arg(path, reason));
+    return data;
+}
+
+void BoundingBoxManager::updateMatchedBox(const QString& fileUrlText, double scaleFactor, double imageScale)
+{
+    const auto data = loadJSON(fileUrlText);
+    if (!data)
+        return;
+    const std::int64_t i = data->imageIndex;
+    if (!boxesOf(i)) {
+        print(QStringLiteral("Matched boxes skipped: the file names image index %1, and there are %2 images")
+                  .arg(i)
+                  .arg(allBoundingBoxes.get().size()));
+        return;
+    }
+    allBoundingBoxes.modify([&](auto& lists) { lists[size_t(i)] = removeNonTemplateBoxes(i, lists[size_t(i)]); });
+    for (size_t s = 0; s < data->shapes.size(); ++s) {
+        const ShapeData& shape = data->shapes[s];
+        const auto& c = shape.bboxCoord;
+        if (c.size() < 2 || c[0].size() < 2 || c[1].size() < 2) {
+            print(QStringLiteral("Matched box %1 (\"%2\") skipped: it needs two points of two numbers")
+                      .arg(s + 1)
+                      .arg(shape.label));
+            continue;
+        }
+        const Point start = Point { c[0][0], c[0][1] } * imageScale;
+        const Point end = Point { c[1][0], c[1][1] } * imageScale;
+        auto box = std::make_shared<BoundingBoxProperty>(start, end, shape.label, scaleFactor, imageScale, true, false);
+        allBoundingBoxes.modify([&](auto& lists) { lists[size_t(i)].push_back(std::move(box)); });
+    }
+}
+
+BoundingBoxManager::BoxList BoundingBoxManager::removeNonTemplateBoxes(std::int64_t, const BoxList& boxes) const
+{
+    BoxList templates;
+    for (const BoxPtr& box : boxes)
+        if (box->markTemplate())
+            templates.push_back(box);
+    return templates;
+}

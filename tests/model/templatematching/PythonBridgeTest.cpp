@@ -1,0 +1,185 @@
+// Match and the CSV export end to end through the embedded interpreter, loaded from Debian's library.
+#include "model/templatematching/PythonBridge.h"
+#include "model/templatematching/PythonRuntime.h"
+#include "viewmodel/BoundingBoxManager.h"
+#include "viewmodel/MatchSetting.h"
+
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <set>
+#include <tuple>
+
+namespace
+{
+const QString debianLibrary = QStringLiteral("/usr/lib/x86_64-linux-gnu/libpython3.11.so.1.0");
+constexpr int side = 24;
+
+QImage noise(int width, int height, unsigned seed)
+{
+    QImage image(width, height, QImage::Format_Grayscale8);
+    std::mt19937 random(seed);
+    for (int y = 0; y < height; ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < width; ++x)
+            row[x] = uchar(random() & 0xff);
+    }
+    return image;
+}
+
+void plant(QImage& image, const QImage& pattern, int x, int y)
+{
+    for (int row = 0; row < pattern.height(); ++row)
+        memcpy(image.scanLine(y + row) + x, pattern.constScanLine(row), size_t(pattern.width()));
+}
+
+QString url(const QString& path) { return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded); }
+
+using Found = std::set<std::tuple<QString, double, double, double, double>>;
+
+class PythonBridge : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        setenv("PYTHONDONTWRITEBYTECODE", "1", 1);
+        PythonRuntime::putBundledScriptsOnPath();
+        ASSERT_TRUE(PythonRuntime::instance().selectLibrary(debianLibrary));
+    }
+};
+} // namespace
+
+TEST_F(PythonBridge, LoadsTheChosenLibraryOnceWithItsOwnPrefix)
+{
+    QString error;
+    const auto executable = pythonExecutable(&error);
+    ASSERT_TRUE(executable) << error.toStdString();
+    // Not whatever python3 comes first on PATH: the interpreter beside the library's prefix.
+    EXPECT_EQ(*executable, QStringLiteral("/usr/bin/python3.11"));
+    EXPECT_EQ(PythonRuntime::instance().loadedLibrary(), debianLibrary);
+
+    // A second choice cannot change the library in use, and harms nothing.
+    EXPECT_FALSE(PythonRuntime::instance().selectLibrary(QStringLiteral("/elsewhere/libpython3.12.so.1.0")));
+    EXPECT_FALSE(PythonRuntime::instance().selectLibrary(QString()));
+    EXPECT_EQ(pythonExecutable(), executable);
+    EXPECT_EQ(PythonRuntime::instance().loadedLibrary(), debianLibrary);
+}
+
+TEST_F(PythonBridge, MatchFindsEveryPlantedCopyWithItsLabel)
+{
+    const QString dir = TestEnvironment::makeTempDir() + QStringLiteral("/a folder ü");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    QImage image = noise(400, 300, 1);
+    const std::map<QString, std::vector<QPoint>> plants {
+        { QStringLiteral("cat"), { { 10, 10 }, { 200, 40 }, { 330, 250 } } },
+        { QStringLiteral("dog/x"), { { 60, 150 }, { 84, 150 }, { 250, 200 }, { 370, 5 } } },
+        { QString::fromUtf8("ünï, \"quoted\""), { { 120, 20 }, { 150, 260 } } },
+    };
+    unsigned seed = 100;
+    for (const auto& [label, places] : plants) {
+        const QImage pattern = noise(side, side, ++seed);
+        for (const QPoint& p : places)
+            plant(image, pattern, p.x(), p.y());
+    }
+    const QString imagePath = dir + QStringLiteral("/scene #1.png");
+    ASSERT_TRUE(image.save(imagePath));
+
+    // The image is shown at zoom 1.5; the first copy of each pattern is its template.
+    const double zoom = 1.5;
+    BoundingBoxManager manager;
+    manager.allBoundingBoxes.set({ {}, {} });
+    for (const auto& [label, places] : plants) {
+        const Point at { double(places[0].x()), double(places[0].y()) };
+        manager.appendBox(std::make_shared<BoundingBoxProperty>(
+                              at * zoom, (at + Point { side, side }) * zoom, label, 1.0, zoom, true, true),
+            1, false);
+    }
+    manager.appendBox(std::make_shared<BoundingBoxProperty>(Point { 1, 1 }, Point { 5, 5 }, "old match"), 1, false);
+
+    const QString templates = QDir(qEnvironmentVariable("XDG_CACHE_HOME")).filePath(".scene.json");
+    ASSERT_TRUE(manager.cacheJson(QUrl::fromLocalFile(templates), "scene #1.png", 1));
+    MatchSetting settings;
+    QString error;
+    const auto result = getBoxes(url(templates), url(imagePath), 0.6, settings, &error);
+    ASSERT_TRUE(result) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(*result).isAbsolute());
+    EXPECT_TRUE(result->startsWith(qEnvironmentVariable("XDG_CACHE_HOME"))) << result->toStdString();
+    manager.updateMatchedBox(QStringLiteral("file://") + *result, 0.8, zoom);
+
+    Found found, expected;
+    const auto& list = manager.allBoundingBoxes.get()[1];
+    for (const BoxPtr& box : list)
+        if (!box->markTemplate())
+            found.insert({ box->classLabel(), box->originalStartLoc().x, box->originalStartLoc().y,
+                box->endLocation().x / zoom, box->endLocation().y / zoom });
+    for (const auto& [label, places] : plants)
+        for (size_t k = 1; k < places.size(); ++k)
+            expected.insert({ label, places[k].x(), places[k].y(), places[k].x() + side, places[k].y() + side });
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(list.size(), plants.size() + expected.size()); // the old match is gone
+    EXPECT_TRUE(QFile::remove(*result));
+
+    // A higher threshold than any score finds nothing; the threshold reaches the script as given.
+    const auto none = getBoxes(url(templates), url(imagePath), 1.01, settings, &error);
+    ASSERT_TRUE(none) << error.toStdString();
+    manager.updateMatchedBox(QStringLiteral("file://") + *none);
+    EXPECT_EQ(manager.allBoundingBoxes.get()[1].size(), plants.size());
+}
+
+TEST_F(PythonBridge, ScriptFailuresComeBackAsMessagesWithTheTraceback)
+{
+    const QString dir = TestEnvironment::makeTempDir();
+    const QString templates = dir + QStringLiteral("/t.json");
+    QFile file(templates);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"imageName":"x.png","imageIndex":0,"shapes":[]})");
+    file.close();
+
+    MatchSetting settings;
+    QString error;
+    EXPECT_FALSE(getBoxes(url(templates), url(dir + "/missing.png"), 0.6, settings, &error));
+    EXPECT_TRUE(error.startsWith("Template matching failed. templateMatcher.TemplateMatcher() failed:\nTraceback"))
+        << error.toStdString();
+    EXPECT_TRUE(error.contains("ValueError: Cannot read the image " + dir + "/missing.png")) << error.toStdString();
+
+    EXPECT_FALSE(saveBoxes(dir + "/missing.json", dir + "/out.csv", QString(), &error));
+    EXPECT_TRUE(error.contains("FileNotFoundError")) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(dir + "/out.csv"));
+
+    // The interpreter is still good for the next call.
+    const QImage image = noise(50, 40, 3);
+    ASSERT_TRUE(image.save(dir + "/x.png"));
+    EXPECT_TRUE(getBoxes(url(templates), url(dir + "/x.png"), 0.6, settings, &error)) << error.toStdString();
+}
+
+TEST_F(PythonBridge, CsvExportWritesOneRowPerShownBox)
+{
+    const QString dir = TestEnvironment::makeTempDir() + QStringLiteral("/with blank");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    BoundingBoxManager manager;
+    manager.allBoundingBoxes.set({ {} });
+    manager.appendBox(std::make_shared<BoundingBoxProperty>(Point { 3, 4.5 }, Point { 1, 2 }, "a, \"b\""), 0, false);
+    manager.appendBox(std::make_shared<BoundingBoxProperty>(Point { 0, 0 }, Point { 9, 9 }, "hidden"), 0, false);
+    manager.hideCurrentBox(1, 0);
+    manager.appendBox(
+        std::make_shared<BoundingBoxProperty>(Point { 30, 15 }, Point { 60, 45 }, "zoomed", 1.0, 1.5), 0, false);
+
+    const QString json = dir + QStringLiteral("/.scene.json");
+    ASSERT_TRUE(manager.saveAsJson(QUrl::fromLocalFile(json), QString::fromUtf8("scène.png"), 0));
+    QString error;
+    ASSERT_TRUE(saveBoxes(json, dir + QStringLiteral("/boxes ü.csv"), QString(), &error)) << error.toStdString();
+    QFile csv(dir + QStringLiteral("/boxes ü.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(csv.readAll()),
+        QString::fromUtf8("imageName,imageIndex,label,x1,y1,x2,y2\r\n"
+                          "scène.png,0,\"a, \"\"b\"\"\",3.0,4.5,1.0,2.0\r\n"
+                          "scène.png,0,zoomed,20.0,10.0,40.0,30.0\r\n"));
+}

@@ -1,0 +1,319 @@
+#include "viewmodel/BoundingBoxManager.h"
+
+#include "TestEnvironment.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <csignal>
+#include <cstring>
+#include <iostream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <sys/resource.h>
+
+namespace
+{
+// Collects what the code prints to standard output.
+class CapturedOutput
+{
+public:
+    CapturedOutput()
+        : m_previous(std::cout.rdbuf(m_text.rdbuf()))
+    {
+    }
+    ~CapturedOutput() { std::cout.rdbuf(m_previous); }
+    std::string text() const { return m_text.str(); }
+
+private:
+    std::ostringstream m_text;
+    std::streambuf* m_previous;
+};
+
+BoxPtr box(Point s, Point e, const QString& label, bool markTemplate = false, double imageScale = 1.0)
+{
+    return std::make_shared<BoundingBoxProperty>(s, e, label, 1.0, imageScale, true, markTemplate);
+}
+
+struct Fixture {
+    BoundingBoxManager m;
+    QString dir = TestEnvironment::makeTempDir();
+    explicit Fixture(int lists = 2) { m.allBoundingBoxes.set(std::vector<BoundingBoxManager::BoxList>(size_t(lists))); }
+    const BoundingBoxManager::BoxList& list(int i) const { return m.allBoundingBoxes.get()[size_t(i)]; }
+    void add(const BoxPtr& b, int i = 0) { m.appendBox(b, i, false); }
+    QString path(const QString& name) const { return dir + QLatin1Char('/') + name; }
+    QUrl url(const QString& name) const { return QUrl::fromLocalFile(path(name)); }
+    QString urlText(const QString& name) const { return url(name).toString(QUrl::FullyEncoded); }
+    QByteArray read(const QString& name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+    }
+    void write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+} // namespace
+
+TEST(JsonBoxFile, WritesTheExactBytesAndReadsThemBack)
+{
+    Fixture t;
+    t.add(box({ 10, 20 }, { 5.5, 0.1 + 0.2 }, "cat/dog", true));
+    t.add(box({ 1, 1 }, { 2, 2 }, "hidden", true));
+    t.m.hideCurrentBox(1, 0);
+    // Zoomed and reversed: the pixel corners are written, in the box's own order.
+    t.add(box({ 300, 45 }, { 3, 1.5 }, QString::fromUtf8("čšž \"猫\"\n"), false, 1.5));
+    t.add(box({ -0.0, 1e-7 }, { 123456789.125, 1e21 }, ""));
+
+    const QByteArray expected = R"({"imageName":"a\/b ü.png","imageIndex":0,"shapes":[)"
+                                R"({"label":"cat\/dog","bboxCoord":[[10.0,20.0],[5.5,0.30000000000000004]]},)"
+                                R"({"label":"čšž \"猫\"\n","bboxCoord":[[200.0,30.0],[2.0,1.0]]},)"
+                                R"({"label":"","bboxCoord":[[-0.0,1e-07],[123456789.125,1e+21]]}]})";
+    QString error;
+    ASSERT_TRUE(t.m.saveAsJson(t.url("all.json"), QString::fromUtf8("a/b ü.png"), 0, &error));
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_EQ(t.read("all.json"), expected);
+
+    // Only shown templates go to the matching file.
+    ASSERT_TRUE(t.m.cacheJson(t.url("templates.json"), "x.png", 0));
+    EXPECT_EQ(t.read("templates.json"),
+        QByteArray(R"({"imageName":"x.png","imageIndex":0,"shapes":[)"
+                   R"({"label":"cat\/dog","bboxCoord":[[10.0,20.0],[5.5,0.30000000000000004]]}]})"));
+
+    // An image without shown boxes still gets its file.
+    ASSERT_TRUE(t.m.saveAsJson(t.url("empty.json"), "e.png", 1));
+    EXPECT_EQ(t.read("empty.json"), QByteArray(R"({"imageName":"e.png","imageIndex":1,"shapes":[]})"));
+
+    const auto data = t.m.loadJSON(t.urlText("all.json"));
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->imageName, QString::fromUtf8("a/b ü.png"));
+    ASSERT_EQ(data->shapes.size(), 3u);
+    EXPECT_EQ(data->shapes[1].label, QString::fromUtf8("čšž \"猫\"\n"));
+    EXPECT_TRUE(sameBits(data->shapes[0].bboxCoord[1][1], 0.1 + 0.2));
+    EXPECT_TRUE(sameBits(data->shapes[2].bboxCoord[0][0], -0.0));
+    EXPECT_EQ(encodeJSONData(*data), expected);
+}
+
+TEST(JsonBoxFile, EveryFiniteDoubleReadsBackIdentically)
+{
+    std::mt19937_64 random(42);
+    JSONData data { "r", -9223372036854775807 - 1, {} };
+    while (data.shapes.size() < 2000) {
+        const double v = std::bit_cast<double>(random());
+        if (std::isfinite(v))
+            data.shapes.push_back({ "s", { { v, -v }, { v / 3, 1.0 / (data.shapes.size() + 1) } } });
+    }
+    data.shapes.push_back({ "edges",
+        { { std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min() },
+            { std::numeric_limits<double>::lowest(), std::numeric_limits<double>::min() } } });
+    const auto bytes = encodeJSONData(data);
+    ASSERT_TRUE(bytes);
+    EXPECT_FALSE(bytes->contains('\n'));
+    const auto back = decodeJSONData(*bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->imageIndex, data.imageIndex);
+    ASSERT_EQ(back->shapes.size(), data.shapes.size());
+    for (size_t s = 0; s < data.shapes.size(); ++s)
+        for (size_t p = 0; p < 2; ++p)
+            for (size_t k = 0; k < 2; ++k)
+                ASSERT_TRUE(sameBits(back->shapes[s].bboxCoord[p][k], data.shapes[s].bboxCoord[p][k])) << s;
+}
+
+TEST(JsonBoxFile, FailedSavesSayWhyAndKeepTheEarlierFile)
+{
+    Fixture t;
+    t.write("keep.json", "earlier");
+    t.add(box({ 0, 0 }, { std::numeric_limits<double>::infinity(), 1 }, "bad"));
+    QString error;
+    {
+        CapturedOutput out;
+        EXPECT_FALSE(t.m.saveAsJson(t.url("keep.json"), "x.png", 0, &error));
+        EXPECT_EQ(out.text(), ""); // an encoding failure touches no file
+    }
+    EXPECT_TRUE(error.contains("not a finite number")) << error.toStdString();
+    EXPECT_EQ(t.read("keep.json"), QByteArray("earlier"));
+    t.m.hideCurrentBox(0, 0);
+
+    {
+        CapturedOutput out;
+        error.clear();
+        EXPECT_FALSE(t.m.saveAsJson(t.url("no/such/folder/x.json"), "x.png", 0, &error));
+        EXPECT_TRUE(error.contains(t.path("no/such/folder/x.json"))) << error.toStdString();
+        EXPECT_EQ(out.text(), "Failed to write JSON data: " + error.toStdString() + "\n");
+    }
+    {
+        CapturedOutput out;
+        EXPECT_FALSE(t.m.cacheJson(QUrl("http://example.org/x.json"), "x.png", 0, &error));
+        EXPECT_TRUE(out.text().starts_with("Failed to write JSON data: "));
+    }
+
+    // A write that fails half-way (the file size limit) leaves the earlier file whole.
+    for (int k = 0; k < 50; ++k)
+        t.add(box({ 0, 0 }, { 1, 1 }, "a long label to make the file large"));
+    rlimit previous {};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool saved = false;
+    CapturedOutput out;
+    saved = t.m.saveAsJson(t.url("keep.json"), "x.png", 0, &error);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(out.text().starts_with("Failed to write JSON data: ")) << out.text();
+    EXPECT_EQ(t.read("keep.json"), QByteArray("earlier"));
+    EXPECT_EQ(QDir(t.dir).entryList(QDir::Files), QStringList { "keep.json" });
+}
+
+TEST(JsonBoxFile, ReadingIsStrict)
+{
+    Fixture t;
+    const std::vector<std::pair<QByteArray, std::string>> rejected {
+        { R"({"imageIndex":0,"shapes":[]})", "missing key \"imageName\"" },
+        { R"({"imageName":null,"imageIndex":0,"shapes":[]})", "\"imageName\" is null" },
+        { R"({"imageName":5,"imageIndex":0,"shapes":[]})", "\"imageName\" is number" },
+        { R"({"ImageName":"a","imageIndex":0,"shapes":[]})", "missing key \"imageName\"" },
+        { R"({"imageName":"a","imageIndex":1.5,"shapes":[]})", "\"imageIndex\" is not a whole number" },
+        { R"({"imageName":"a","imageIndex":"1","shapes":[]})", "\"imageIndex\" is string" },
+        { R"({"imageName":"a","imageIndex":9223372036854775808,"shapes":[]})", "\"imageIndex\" is not a whole" },
+        { R"({"imageName":"a","imageIndex":-9223372036854775809,"shapes":[]})", "\"imageIndex\" is not a whole" },
+        { R"({"imageName":"a","imageIndex":1e300,"shapes":[]})", "\"imageIndex\" is not a whole" },
+        { R"({"imageName":"a","imageIndex":0})", "missing key \"shapes\"" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":{}})", "\"shapes\" is object" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":[3]})", "\"shapes[0]\" is number" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":[{"bboxCoord":[]}]})", "missing key \"shapes[0].label\"" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":[{"label":"x","bboxCoord":null}]})", "is null" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":[{"label":"x","bboxCoord":[1,2]}]})", "bboxCoord[0]\" is" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":[{"label":"x","bboxCoord":[[1,"2"]]}]})", "bboxCoord[0][1]" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":[{"label":"x","bboxCoord":[[1,1e999]]}]})", "number overflow" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":[]} x)", "not valid JSON" },
+        { R"([])", "is array, not an object" },
+        { "", "not valid JSON" },
+    };
+    for (const auto& [bytes, reason] : rejected) {
+        t.write("bad.json", bytes);
+        CapturedOutput out;
+        EXPECT_FALSE(t.m.loadJSON(t.urlText("bad.json"))) << bytes.constData();
+        EXPECT_NE(out.text().find(reason), std::string::npos) << bytes.constData() << " printed " << out.text();
+    }
+    {
+        CapturedOutput out;
+        EXPECT_FALSE(t.m.loadJSON(t.urlText("missing.json")));
+        EXPECT_FALSE(t.m.loadJSON("not a url at all"));
+        EXPECT_NE(out.text().find("missing.json"), std::string::npos);
+        EXPECT_NE(out.text().find("not a file URL"), std::string::npos);
+    }
+
+    // Extra keys, another key order, whole numbers in any spelling, extra points and numbers.
+    t.write("good.json",
+        R"({"shapes":[{"bboxCoord":[[1,2,3],[4,5.5],[6,7]],"extra":[],"label":"x"}],"more":{"a":null},)"
+        R"("imageIndex":3.0,"imageName":"n"})");
+    const auto data = t.m.loadJSON(t.urlText("good.json"));
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->imageIndex, 3);
+    ASSERT_EQ(data->shapes.size(), 1u);
+    EXPECT_EQ(data->shapes[0].bboxCoord, (std::vector<std::vector<double>> { { 1, 2, 3 }, { 4, 5.5 }, { 6, 7 } }));
+    for (const char* index : { "-9223372036854775808", "9223372036854775807", "-0" }) {
+        t.write("edge.json", QByteArray(R"({"imageName":"","imageIndex":)") + index + R"(,"shapes":[]})");
+        const auto edge = t.m.loadJSON(t.urlText("edge.json"));
+        ASSERT_TRUE(edge) << index;
+        EXPECT_EQ(QByteArray::number(qlonglong(edge->imageIndex)), QByteArray(index).replace("-0", "0"));
+    }
+}
+
+TEST(JsonBoxFile, MatchedBoxesReplaceTheNonTemplateBoxes)
+{
+    Fixture t(3);
+    const BoxPtr shownTemplate = box({ 0, 0 }, { 9, 9 }, "t", true);
+    const BoxPtr hiddenTemplate = box({ 1, 1 }, { 5, 5 }, "h", true);
+    const BoxPtr plain = box({ 2, 2 }, { 4, 4 }, "p");
+    t.add(shownTemplate, 1);
+    t.add(plain, 1);
+    t.add(hiddenTemplate, 1);
+    t.m.hideCurrentBox(2, 1);
+    t.m.currentSelectedBox.set(plain);
+    t.m.toShowInfoUI.set(true);
+    const auto undo = t.m.undoStack.get().size();
+
+    t.write("m.json",
+        R"({"imageName":"x","imageIndex":1,"shapes":[{"label":"cat","bboxCoord":[[10,20],[30,40]]},)"
+        R"({"label":"short","bboxCoord":[[1,2]]},{"label":"thin","bboxCoord":[[1,2],[3]]},)"
+        R"({"label":"","bboxCoord":[[7,8,9],[1,2],[5,5]]}]})");
+    QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
+    CapturedOutput out;
+    t.m.updateMatchedBox(t.urlText("m.json"), 0.7, 1.5);
+
+    EXPECT_EQ(spy.count(), 3); // the list once, then each added box
+    EXPECT_NE(out.text().find("Matched box 2 (\"short\") skipped"), std::string::npos) << out.text();
+    EXPECT_NE(out.text().find("Matched box 3 (\"thin\") skipped"), std::string::npos);
+    const auto& list = t.list(1);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0], shownTemplate);
+    EXPECT_EQ(list[1], hiddenTemplate);
+    EXPECT_FALSE(hiddenTemplate->toShow());
+    const BoxPtr& match = list[2];
+    EXPECT_EQ(match->classLabel(), "cat");
+    EXPECT_DOUBLE_EQ(match->startLocation().x, 15);
+    EXPECT_DOUBLE_EQ(match->endLocation().y, 60);
+    EXPECT_DOUBLE_EQ(match->originalStartLoc().y, 20);
+    EXPECT_DOUBLE_EQ(match->originalEndLoc().x, 30);
+    EXPECT_EQ(match->scaleFactor(), 0.7);
+    EXPECT_EQ(match->imageScale(), 1.5);
+    EXPECT_TRUE(match->toShow());
+    EXPECT_FALSE(match->markTemplate());
+    EXPECT_EQ(list[3]->classLabel(), "");
+    EXPECT_NE(list[3]->id(), match->id());
+    // Nothing else moved: the dropped box stays selected, the undo stack and editor request are as they were.
+    EXPECT_EQ(t.m.currentSelectedBox.get(), plain);
+    EXPECT_EQ(t.m.undoStack.get().size(), undo);
+    EXPECT_TRUE(t.m.toShowInfoUI.get());
+    EXPECT_TRUE(t.list(0).empty());
+
+    // Matching again with no shapes removes the earlier matches.
+    t.write("none.json", R"({"imageName":"x","imageIndex":1,"shapes":[]})");
+    t.m.updateMatchedBox(t.urlText("none.json"));
+    EXPECT_EQ(t.list(1), (BoundingBoxManager::BoxList { shownTemplate, hiddenTemplate }));
+}
+
+TEST(JsonBoxFile, UnusableMatchFilesChangeNothing)
+{
+    Fixture t(1);
+    const BoxPtr plain = box({ 2, 2 }, { 4, 4 }, "p");
+    t.add(plain);
+    QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
+    CapturedOutput out;
+    for (const char* index : { "1", "-1", "9223372036854775807" }) {
+        t.write("far.json",
+            QByteArray(R"({"imageName":"x","imageIndex":)") + index
+                + R"(,"shapes":[{"label":"a","bboxCoord":[[1,2],[3,4]]}]})");
+        t.m.updateMatchedBox(t.urlText("far.json"));
+    }
+    t.write("broken.json", R"({"imageIndex":0,"shapes":[]})");
+    t.m.updateMatchedBox(t.urlText("broken.json"));
+    t.m.updateMatchedBox(t.urlText("missing.json"));
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(t.list(0), BoundingBoxManager::BoxList { plain });
+    EXPECT_NE(
+        out.text().find("the file names image index 9223372036854775807, and there are 1 images"), std::string::npos)
+        << out.text();
+    EXPECT_NE(out.text().find("missing key \"imageName\""), std::string::npos);
+
+    // With the default scales the displayed corners are the file's pixels.
+    t.write("one.json", R"({"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[1.25,2],[3,4]]}]})");
+    t.m.updateMatchedBox(t.urlText("one.json"));
+    ASSERT_EQ(t.list(0).size(), 1u);
+    EXPECT_EQ(t.list(0)[0]->startLocation().x, 1.25);
+    EXPECT_EQ(t.list(0)[0]->endLocation().y, 4);
+}
