@@ -1,13 +1,12 @@
 #include "view/canvas/ImageNavigation.h"
 
 #include "Alerts.h"
-#include "CanvasFixture.h"
+#include "CanvasHost.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -15,21 +14,24 @@
 
 namespace
 {
-struct Navigating : CanvasFixture {
-    QWidget window;
-    ImageNavigation* navigation = new ImageNavigation(shared, &window);
+QStringList names(int count)
+{
+    QStringList result;
+    for (int i = 0; i < count; ++i)
+        result << QStringLiteral("n%1.png").arg(i);
+    return result;
+}
+
+struct Navigating : CanvasHost {
+    ImageNavigation* navigation = control<ImageNavigation>();
+    QWidget& window = *navigation;
 
     explicit Navigating(int images)
+        : CanvasHost(names(images))
     {
-        for (int i = 0; i < images; ++i)
-            open(QStringLiteral("n%1.png").arg(i));
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(navigation);
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-        settle();
     }
+    QString text() const { return canvas->textFieldText(); }
+    QString prevText() const { return canvas->prevTextFieldText(); }
 
     QPushButton* button(const QString& name) const
     {
@@ -46,14 +48,12 @@ struct Navigating : CanvasFixture {
                 return label->text();
         return {};
     }
-    std::int64_t index() const { return imageManager.currentImageIndex; }
 
     // Types into the index field as a user does and presses Return; returns the alerts seen.
     QList<AlertAnswerer::Seen> enter(const QString& text)
     {
         AlertAnswerer answerer(QStringLiteral("OK"));
-        window.activateWindow(); // back from the last alert
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        activate(); // back from the last alert
         QTest::mouseClick(field(), Qt::LeftButton);
         field()->selectAll();
         QTest::keyClick(field(), Qt::Key_Backspace);
@@ -76,8 +76,8 @@ TEST(ImageNavigation, WithoutImagesEverythingIsDisabledAndEveryNumberRejected)
     EXPECT_EQ(n.button("Previous")->toolTip(), "This button is disabled now");
     EXPECT_EQ(n.button("Next")->toolTip(), "This button is disabled now");
     EXPECT_EQ(n.countText(), "/ 0");
-    EXPECT_EQ(n.navigation->textFieldText(), "0");
-    EXPECT_EQ(n.navigation->prevTextFieldText(), "0");
+    EXPECT_EQ(n.text(), "0");
+    EXPECT_EQ(n.prevText(), "0");
     EXPECT_EQ(n.field()->placeholderText(), "1");
 
     for (const QString& text : QStringList { "1", "0", "" }) {
@@ -85,18 +85,18 @@ TEST(ImageNavigation, WithoutImagesEverythingIsDisabledAndEveryNumberRejected)
         ASSERT_EQ(alerts.size(), 1) << text.toStdString();
         EXPECT_EQ(alerts[0].title, "Invalid Input");
         EXPECT_EQ(alerts[0].buttons, QStringList { "OK" });
-        EXPECT_EQ(n.navigation->textFieldText(), "0");
+        EXPECT_EQ(n.text(), "0");
         EXPECT_EQ(n.index(), 0);
     }
-    QTest::keyClick(&n.window, Qt::Key_Right);
-    QTest::keyClick(&n.window, Qt::Key_Left);
+    QTest::keyClick(n.canvas.get(), Qt::Key_Right);
+    QTest::keyClick(n.canvas.get(), Qt::Key_Left);
     EXPECT_EQ(n.index(), 0);
 
     Navigating one(1);
     EXPECT_FALSE(one.button("Previous")->isEnabled());
     EXPECT_FALSE(one.button("Next")->isEnabled());
     EXPECT_EQ(one.countText(), "/ 1");
-    EXPECT_EQ(one.navigation->textFieldText(), "1");
+    EXPECT_EQ(one.text(), "1");
 }
 
 TEST(ImageNavigation, ButtonsAndArrowKeysStepAndDeselect)
@@ -106,7 +106,7 @@ TEST(ImageNavigation, ButtonsAndArrowKeysStepAndDeselect)
     EXPECT_FALSE(n.button("Previous")->isEnabled());
     EXPECT_TRUE(n.button("Next")->isEnabled());
     EXPECT_EQ(n.button("Next")->toolTip(), "Click here to go to the next image");
-    QTest::keyClick(&n.window, Qt::Key_Left); // nothing before the first image
+    QTest::keyClick(n.canvas.get(), Qt::Key_Left); // nothing before the first image
     EXPECT_EQ(n.index(), 0);
 
     const BoxPtr box = n.addBox(0, { 1, 1 }, { 5, 5 });
@@ -115,32 +115,32 @@ TEST(ImageNavigation, ButtonsAndArrowKeysStepAndDeselect)
     QTest::mouseClick(n.button("Next"), Qt::LeftButton);
     n.settle();
     EXPECT_EQ(n.index(), 1);
-    EXPECT_EQ(n.navigation->textFieldText(), "2");
-    EXPECT_EQ(n.navigation->prevTextFieldText(), "2");
+    EXPECT_EQ(n.text(), "2");
+    EXPECT_EQ(n.prevText(), "2");
     EXPECT_EQ(n.boundingBoxManager.currentSelectedBox.get(), nullptr);
     EXPECT_EQ(n.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
     EXPECT_EQ(n.button("Previous")->toolTip(), "Click here to go to the previous image");
     EXPECT_EQ(n.field()->placeholderText(), "2");
 
-    QTest::keyClick(&n.window, Qt::Key_Right);
+    QTest::keyClick(n.canvas.get(), Qt::Key_Right);
     n.settle();
     EXPECT_EQ(n.index(), 2);
     EXPECT_FALSE(n.button("Next")->isEnabled());
     EXPECT_EQ(n.button("Next")->toolTip(), "This button is disabled now");
-    QTest::keyClick(&n.window, Qt::Key_Right); // nothing after the last image
+    QTest::keyClick(n.canvas.get(), Qt::Key_Right); // nothing after the last image
     n.settle();
     EXPECT_EQ(n.index(), 2);
-    QTest::keyClick(&n.window, Qt::Key_Right, Qt::ShiftModifier); // only the bare key
-    QTest::keyClick(&n.window, Qt::Key_Left, Qt::ControlModifier);
+    QTest::keyClick(n.canvas.get(), Qt::Key_Right, Qt::ShiftModifier); // only the bare key
+    QTest::keyClick(n.canvas.get(), Qt::Key_Left, Qt::ControlModifier);
     n.settle();
     EXPECT_EQ(n.index(), 2);
-    QTest::keyClick(&n.window, Qt::Key_Left);
+    QTest::keyClick(n.canvas.get(), Qt::Key_Left);
     n.settle();
     EXPECT_EQ(n.index(), 1);
     QTest::mouseClick(n.button("Previous"), Qt::LeftButton);
     n.settle();
     EXPECT_EQ(n.index(), 0);
-    EXPECT_EQ(n.navigation->textFieldText(), "1");
+    EXPECT_EQ(n.text(), "1");
 
     // While the field has focus the arrows move the text cursor, not the image.
     QTest::mouseClick(n.field(), Qt::LeftButton);
@@ -159,7 +159,7 @@ TEST(ImageNavigation, GoAcceptsWholeNumbersOfOpenImagesOnly)
 
     EXPECT_TRUE(n.enter("2").isEmpty());
     EXPECT_EQ(n.index(), 1);
-    EXPECT_EQ(n.navigation->prevTextFieldText(), "2");
+    EXPECT_EQ(n.prevText(), "2");
     EXPECT_FALSE(n.field()->hasFocus());
     EXPECT_EQ(n.boundingBoxManager.currentSelectedBox.get(), box); // go keeps the selection
 
@@ -168,27 +168,29 @@ TEST(ImageNavigation, GoAcceptsWholeNumbersOfOpenImagesOnly)
         const auto alerts = n.enter(text);
         ASSERT_EQ(alerts.size(), 1) << text.toStdString();
         EXPECT_EQ(alerts[0].title, "Invalid Input");
-        EXPECT_EQ(n.navigation->textFieldText(), "2") << text.toStdString();
-        EXPECT_EQ(n.navigation->prevTextFieldText(), "2");
+        EXPECT_EQ(n.text(), "2") << text.toStdString();
+        EXPECT_EQ(n.prevText(), "2");
         EXPECT_EQ(n.index(), 1);
     }
 
     // Accepted texts stay as typed.
     EXPECT_TRUE(n.enter("+3").isEmpty());
     EXPECT_EQ(n.index(), 2);
-    EXPECT_EQ(n.navigation->textFieldText(), "+3");
-    EXPECT_EQ(n.navigation->prevTextFieldText(), "+3");
+    EXPECT_EQ(n.text(), "+3");
+    EXPECT_EQ(n.prevText(), "+3");
     EXPECT_TRUE(n.enter("01").isEmpty());
     EXPECT_EQ(n.index(), 0);
-    EXPECT_EQ(n.navigation->textFieldText(), "01");
+    EXPECT_EQ(n.text(), "01");
     // The current image's own number is accepted and changes nothing else.
     EXPECT_TRUE(n.enter("1").isEmpty());
     EXPECT_EQ(n.index(), 0);
-    EXPECT_EQ(n.navigation->prevTextFieldText(), "1");
+    EXPECT_EQ(n.prevText(), "1");
     EXPECT_EQ(n.boundingBoxManager.currentSelectedBox.get(), box);
 
     // "Go" itself works like Return.
-    n.field()->setText("3");
+    n.field()->selectAll();
+    QTest::keyClicks(n.field(), "3");
+    EXPECT_EQ(n.text(), "3");
     QTest::mouseClick(n.button("Go"), Qt::LeftButton);
     n.settle();
     EXPECT_EQ(n.index(), 2);
@@ -198,27 +200,29 @@ TEST(ImageNavigation, GoAcceptsWholeNumbersOfOpenImagesOnly)
     EXPECT_EQ(ImageNavigation::readIndex("-0"), 0);
 }
 
-TEST(ImageNavigation, ANewCountShowsTheCurrentNumber)
+TEST(ImageNavigation, TheFieldFollowsTheCountAndTheCanvasTexts)
 {
     Navigating n(0);
     n.open("a.png");
     n.open("b.png");
     n.settle();
-    EXPECT_EQ(n.navigation->textFieldText(), "1");
-    EXPECT_EQ(n.navigation->prevTextFieldText(), "1");
+    EXPECT_EQ(n.field()->text(), "1");
     EXPECT_EQ(n.countText(), "/ 2");
     EXPECT_TRUE(n.button("Next")->isEnabled());
 
     n.imageManager.currentImageIndex.set(1);
     n.open("c.png");
     n.settle();
-    EXPECT_EQ(n.navigation->textFieldText(), "2");
+    EXPECT_EQ(n.field()->text(), "2");
+    EXPECT_EQ(n.field()->placeholderText(), "2");
 
-    // With the last image gone the texts stay as they were.
-    while (n.imageManager.imageCount() > 0)
-        n.imageManager.deleteCurrentImage();
+    // "Delete Image" of the last image leaves "0" in the field, and both buttons disabled.
+    n.canvas->deleteCurrentImage();
+    n.canvas->deleteCurrentImage();
+    n.canvas->deleteCurrentImage();
     n.settle();
-    EXPECT_EQ(n.navigation->textFieldText(), "2");
+    EXPECT_EQ(n.field()->text(), "0");
     EXPECT_EQ(n.countText(), "/ 0");
     EXPECT_FALSE(n.button("Previous")->isEnabled());
+    EXPECT_FALSE(n.button("Next")->isEnabled());
 }

@@ -2,7 +2,7 @@
 #include "view/canvas/ImageTabStrip.h"
 
 #include "Alerts.h"
-#include "CanvasFixture.h"
+#include "CanvasHost.h"
 #include "view/canvas/ImageNavigation.h"
 
 #include <QFrame>
@@ -13,33 +13,17 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
 namespace
 {
-struct Tabs : CanvasFixture {
-    QWidget window;
-    ImageTabStrip* strip = new ImageTabStrip(shared, &window);
-    ImageNavigation* navigation = new ImageNavigation(shared, &window);
+struct Tabs : CanvasHost {
+    ImageTabStrip* strip = control<ImageTabStrip>();
 
     explicit Tabs(const QStringList& names, int width = 700)
+        : CanvasHost(names, QSize(width, 400))
     {
-        for (const QString& name : names)
-            open(name);
-        auto* layout = new QVBoxLayout(&window);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(strip);
-        layout->addStretch(1);
-        layout->addWidget(navigation);
-        QObject::connect(
-            strip, &ImageTabStrip::indexTextsRefreshRequested, navigation, &ImageNavigation::refreshIndexTexts);
-        window.resize(width, 200);
-        window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-        settle();
     }
 
     // The tabs in strip order (each is named after its file).
@@ -54,7 +38,6 @@ struct Tabs : CanvasFixture {
     }
     QToolButton* closeOf(QWidget* tab) const { return tab->findChild<QToolButton*>(); }
     QColor backgroundOf(QWidget* tab) const { return tab->grab().toImage().pixelColor(2, 2); }
-    std::int64_t index() const { return imageManager.currentImageIndex; }
     void press(QWidget* tab)
     {
         QTest::mouseClick(tab, Qt::LeftButton, {}, QPoint(20, 10));
@@ -132,8 +115,8 @@ TEST(ImageTabStrip, PressingAnotherTabMakesItCurrentAndKeepsTheSelection)
     t.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
     t.press(t.tabs()[1]);
     EXPECT_EQ(t.index(), 1);
-    EXPECT_EQ(t.navigation->textFieldText(), "2");
-    EXPECT_EQ(t.navigation->prevTextFieldText(), "2");
+    EXPECT_EQ(t.canvas->textFieldText(), "2");
+    EXPECT_EQ(t.canvas->prevTextFieldText(), "2");
     EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), box);
     EXPECT_EQ(t.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     EXPECT_TRUE(t.closeOf(t.tabs()[1])->isVisible());
@@ -172,7 +155,7 @@ TEST(ImageTabStrip, TheCurrentTabOpensAndClosesAllImages)
     t.settle();
     EXPECT_FALSE(t.strip->isPopoverShown());
     EXPECT_EQ(t.index(), 2);
-    EXPECT_EQ(t.navigation->textFieldText(), "3");
+    EXPECT_EQ(t.canvas->textFieldText(), "3");
     EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), nullptr);
     EXPECT_EQ(t.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
 
@@ -238,14 +221,14 @@ TEST(ImageTabStrip, RemovingAnImageAsksFirstAndTakesItsBoxesWithIt)
     EXPECT_EQ(lists[0].at(0)->classLabel(), "A");
     EXPECT_EQ(lists[1].at(0)->classLabel(), "C");
     EXPECT_EQ(t.tabs().size(), 2);
-    EXPECT_EQ(t.navigation->textFieldText(), "1");
+    EXPECT_EQ(t.canvas->textFieldText(), "1");
 
     // The first image removed: the next one takes its place at index 0.
     t.closeCurrent("Remove");
     ASSERT_EQ(t.imageManager.imageCount(), 1);
     EXPECT_EQ(t.imageManager.allImages.get()[0]->getImageName(), "c.png");
     EXPECT_EQ(t.boundingBoxManager.allBoundingBoxes.get().at(0).at(0)->classLabel(), "C");
-    EXPECT_EQ(t.navigation->textFieldText(), "1");
+    EXPECT_EQ(t.canvas->textFieldText(), "1");
 
     t.closeCurrent("Remove");
     EXPECT_EQ(t.imageManager.imageCount(), 0);
@@ -267,7 +250,7 @@ TEST(ImageTabStrip, TheCurrentTabScrollsToTheMiddleWhateverMovesIt)
     t.settle();
     EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
 
-    t.navigation->next();
+    t.control<ImageNavigation>()->next();
     t.settle();
     EXPECT_EQ(t.index(), 7);
     EXPECT_NEAR(t.currentTabMiddle(), middle, 1);

@@ -1,7 +1,8 @@
 #include "view/canvas/ImageNavigation.h"
 
-#include "view/SymbolIcons.h"
 #include "view/canvas/Alert.h"
+#include "view/canvas/CanvasView.h"
+#include "view/modifiers/DrawnSymbolIcon.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,12 +14,11 @@ namespace
 {
 const QString disabledHelp = QStringLiteral("This button is disabled now");
 constexpr int indexFieldGroupWidth = 200;
-constexpr int defaultPadding = 8;
 
 QPushButton* symbolButton(const QString& text, const QString& symbol, QWidget* parent)
 {
     auto* button = new QPushButton(text, parent);
-    button->setIcon(symbolIcon(symbol, button->palette().color(QPalette::ButtonText)));
+    button->setIcon(drawnSymbolIcon(symbol, button->palette().color(QPalette::ButtonText)));
     button->setAccessibleName(text);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -32,13 +32,13 @@ void onKey(QWidget* owner, Qt::Key key, const std::function<void()>& action)
 }
 } // namespace
 
-ImageNavigation::ImageNavigation(SharedObjects shared, QWidget* parent)
+ImageNavigation::ImageNavigation(SharedObjects shared, CanvasView& canvas, QWidget* parent)
     : QWidget(parent)
     , m_shared(shared)
-    , m_shownCount(shared.imageManager.imageCount())
+    , m_canvas(canvas)
 {
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 5, defaultPadding, 20);
+    row->setContentsMargins(0, 0, 0, 0);
 
     m_prevButton = symbolButton(QStringLiteral("Previous"), QStringLiteral("chevron.backward"), this);
     m_nextButton = symbolButton(QStringLiteral("Next"), QStringLiteral("chevron.forward"), this);
@@ -79,23 +79,18 @@ ImageNavigation::ImageNavigation(SharedObjects shared, QWidget* parent)
     });
     onKey(this, Qt::Key_Return, [this] { go(); });
 
-    // A window opened while images are open starts at the current image, not at "0".
-    if (m_shownCount > 0)
-        refreshIndexTexts();
-    else
-        m_field->setText(m_prevTextFieldText);
+    connect(m_field, &QLineEdit::textEdited, &canvas, &CanvasView::setTextFieldText);
+    connect(&canvas, &CanvasView::indexTextsChanged, this, &ImageNavigation::showIndexText);
     connect(&shared.imageManager, &ObservableObject::changed, this, &ImageNavigation::refresh);
+    showIndexText();
     refresh();
 }
 
-QString ImageNavigation::textFieldText() const { return m_field->text(); }
-
-void ImageNavigation::setTextFieldText(const QString& text) { m_field->setText(text); }
-
-void ImageNavigation::refreshIndexTexts()
+void ImageNavigation::showIndexText()
 {
-    m_field->setText(QString::number(m_shared.imageManager.currentImageIndex + 1));
-    m_prevTextFieldText = m_field->text();
+    // Only a text set from elsewhere replaces what is in the field (and moves the cursor).
+    if (m_field->text() != m_canvas.textFieldText())
+        m_field->setText(m_canvas.textFieldText());
 }
 
 bool ImageNavigation::previousEnabled() const
@@ -114,11 +109,6 @@ void ImageNavigation::refresh()
 {
     const ImageManager& images = m_shared.imageManager;
     const std::int64_t count = images.imageCount();
-    if (count != m_shownCount) {
-        m_shownCount = count;
-        if (count >= 1)
-            refreshIndexTexts();
-    }
     const bool prev = previousEnabled();
     const bool next = nextEnabled();
     m_prevButton->setEnabled(prev);
@@ -133,14 +123,14 @@ void ImageNavigation::previous()
 {
     m_shared.boundingBoxManager.deselect();
     m_shared.imageManager.currentImageIndex.set(m_shared.imageManager.currentImageIndex - 1);
-    refreshIndexTexts();
+    m_canvas.refreshIndexTexts();
 }
 
 void ImageNavigation::next()
 {
     m_shared.boundingBoxManager.deselect();
     m_shared.imageManager.currentImageIndex.set(m_shared.imageManager.currentImageIndex + 1);
-    refreshIndexTexts();
+    m_canvas.refreshIndexTexts();
 }
 
 std::optional<std::int64_t> ImageNavigation::readIndex(const QString& text)
@@ -161,12 +151,12 @@ std::optional<std::int64_t> ImageNavigation::readIndex(const QString& text)
 void ImageNavigation::go()
 {
     m_field->clearFocus();
-    const std::optional<std::int64_t> n = readIndex(m_field->text());
+    const std::optional<std::int64_t> n = readIndex(m_canvas.textFieldText());
     if (!n || *n > m_shared.imageManager.imageCount() || *n < 1) {
-        m_field->setText(m_prevTextFieldText);
+        m_canvas.setTextFieldText(m_canvas.prevTextFieldText());
         runAlert(this, QStringLiteral("Invalid Input"), {}, { { QStringLiteral("OK"), QMessageBox::AcceptRole } });
         return;
     }
-    m_prevTextFieldText = m_field->text();
+    m_canvas.setPrevTextFieldText(m_canvas.textFieldText());
     m_shared.imageManager.currentImageIndex.set(*n - 1);
 }

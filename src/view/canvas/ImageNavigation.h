@@ -8,26 +8,20 @@
 #include <cstdint>
 #include <optional>
 
+class CanvasView;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // "Previous", the go-to-index field ("Image", the 1-based number, "/ " and the count, "Go") and
 // "Next", at the trailing end of the canvas's bottom bar. The arrow keys step between images and
-// Return goes to the typed number anywhere in the window.
+// Return goes to the typed number anywhere in the window. The field shows and edits the canvas's
+// index text.
 class ImageNavigation : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ImageNavigation(SharedObjects shared, QWidget* parent = nullptr);
-
-    // The number typed in the field, and the last one that was accepted.
-    QString textFieldText() const;
-    void setTextFieldText(const QString& text);
-    const QString& prevTextFieldText() const { return m_prevTextFieldText; }
-
-    // Both texts become the current image's 1-based number.
-    void refreshIndexTexts();
+    ImageNavigation(SharedObjects shared, CanvasView& canvas, QWidget* parent = nullptr);
 
     void previous();
     void next();
@@ -39,15 +33,15 @@ public:
 
 private:
     void refresh();
+    void showIndexText();
     bool previousEnabled() const;
     bool nextEnabled() const;
 
     SharedObjects m_shared;
+    CanvasView& m_canvas;
     QPushButton* m_prevButton;
     QLineEdit* m_field;
     QLabel* m_countLabel;
     QPushButton* m_goButton;
     QPushButton* m_nextButton;
-    QString m_prevTextFieldText = QStringLiteral("0");
-    std::int64_t m_shownCount;
 };

@@ -1,8 +1,9 @@
 #include "view/canvas/ImageTabStrip.h"
 
-#include "view/SymbolIcons.h"
 #include "view/canvas/Alert.h"
+#include "view/canvas/CanvasView.h"
 #include "view/canvas/Drawing.h"
+#include "view/modifiers/DrawnSymbolIcon.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -56,7 +57,7 @@ public:
         m_close = new QToolButton(this);
         m_close->setAutoRaise(true);
         m_close->setFocusPolicy(Qt::NoFocus);
-        m_close->setIcon(symbolIcon(QStringLiteral("multiply.circle.fill"), Palette::white));
+        m_close->setIcon(drawnSymbolIcon(QStringLiteral("multiply.circle.fill"), Palette::white));
         m_close->setIconSize(QSize(14, 14));
         m_close->setFixedSize(ImageTabStrip::barHeight, ImageTabStrip::barHeight);
         m_close->setAccessibleName(QStringLiteral("Remove image"));
@@ -157,9 +158,10 @@ private:
     ImageTabStrip& m_strip;
 };
 
-ImageTabStrip::ImageTabStrip(SharedObjects shared, QWidget* parent)
+ImageTabStrip::ImageTabStrip(SharedObjects shared, CanvasView& canvas, QWidget* parent)
     : QWidget(parent)
     , m_shared(shared)
+    , m_canvas(canvas)
     , m_lastIndex(shared.imageManager.currentImageIndex)
 {
     setFixedHeight(barHeight);
@@ -277,7 +279,7 @@ void ImageTabStrip::tabPressed(const ImagePtr& image, qulonglong timestamp)
         return;
     }
     images.currentImageIndex.set(index);
-    emit indexTextsRefreshRequested();
+    m_canvas.refreshIndexTexts();
 }
 
 void ImageTabStrip::togglePopover()
@@ -303,7 +305,7 @@ void ImageTabStrip::choose(std::int64_t index)
     m_shared.imageManager.currentImageIndex.set(index);
     if (m_popover)
         m_popover->close();
-    emit indexTextsRefreshRequested();
+    m_canvas.refreshIndexTexts();
 }
 
 void ImageTabStrip::closePressed(const ImagePtr& image)

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+class CanvasView;
 class QFrame;
 class QHBoxLayout;
 class QScrollArea;
@@ -27,16 +28,12 @@ public:
     static constexpr int barHeight = 20;
     static constexpr int minimumTabWidth = 150;
 
-    explicit ImageTabStrip(SharedObjects shared, QWidget* parent = nullptr);
+    ImageTabStrip(SharedObjects shared, CanvasView& canvas, QWidget* parent = nullptr);
 
     bool isPopoverShown() const;
     // The open "All Images" list, or nothing.
     QFrame* popover() const;
     QScrollArea* scrollArea() const { return m_scroll; }
-
-signals:
-    // A tab or the list made another image current: the index texts should show it.
-    void indexTextsRefreshRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,6 +53,7 @@ private:
     void choose(std::int64_t index);
 
     SharedObjects m_shared;
+    CanvasView& m_canvas;
     QScrollArea* m_scroll;
     QWidget* m_row;
     QHBoxLayout* m_rowLayout;

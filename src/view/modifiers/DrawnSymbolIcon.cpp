@@ -1,4 +1,4 @@
-#include "view/SymbolIcons.h"
+#include "view/modifiers/DrawnSymbolIcon.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -76,7 +76,7 @@ QPixmap render(const Draw& draw, const QColor& color, int side)
 }
 } // namespace
 
-QIcon symbolIcon(const QString& name, const QColor& color, bool keepColourWhenDisabled)
+QIcon drawnSymbolIcon(const QString& name, const QColor& color, bool keepColourWhenDisabled)
 {
     const auto it = symbols().find(name);
     if (it == symbols().end())
