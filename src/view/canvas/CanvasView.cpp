@@ -1,13 +1,13 @@
 #include "view/canvas/CanvasView.h"
 
 #include "model/Palette.h"
+#include "view/canvas/BoxView.h"
 #include "view/canvas/CurrentImage.h"
 #include "view/canvas/DisplayImageView.h"
 #include "view/canvas/ImageNavigation.h"
 #include "view/canvas/ImageTabStrip.h"
 #include "view/canvas/MatchControls.h"
 #include "view/canvas/PinchZoom.h"
-#include "view/canvas/BoxView.h"
 
 #include <QHBoxLayout>
 #include <QLineF>
