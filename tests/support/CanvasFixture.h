@@ -23,7 +23,10 @@ struct CanvasFixture {
     // Opens a picture as the user would: the image and an empty box list.
     ImagePtr open(const QString& name, int width = 100, int height = 80, QColor fill = Qt::gray)
     {
-        const QString path = TestImages::write(dir, name, width, height, fill);
+        return openPath(TestImages::write(dir, name, width, height, fill));
+    }
+    ImagePtr openPath(const QString& path)
+    {
         auto image = std::make_shared<ImageProperty>(QUrl::fromLocalFile(path));
         imageManager.appendImage(image);
         boundingBoxManager.allBoundingBoxes.modify([](auto& lists) { lists.emplace_back(); });

@@ -1,6 +1,8 @@
 #include "view/canvas/PinchZoom.h"
 
-#include "CanvasFixture.h"
+#include "CanvasHost.h"
+#include "view/canvas/BoxView.h"
+#include "view/canvas/DisplayImageView.h"
 
 #include <QNativeGestureEvent>
 #include <QPointingDevice>
@@ -168,4 +170,29 @@ TEST(PinchZoom, NothingHappensWithoutAnImage)
     zoom.change(1.5);
     zoom.end();
     EXPECT_TRUE(f.imageManager.allCurrentScaleFactors.get().empty());
+}
+
+TEST(PinchZoom, TheCanvasAreaTakesPinchesAndCtrlWheel)
+{
+    CanvasHost host({ "a.png" });
+    QWidget* area = host.canvas->displayImageView();
+    const auto send = [](QWidget* target, QEvent& event) { QCoreApplication::sendEvent(target, &event); };
+    QWheelEvent notch(QPointF(50, 50), area->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120), Qt::NoButton,
+        Qt::ControlModifier, Qt::NoScrollPhase, false);
+    send(area, notch);
+    EXPECT_DOUBLE_EQ(host.imageManager.allCurrentScaleFactors.get()[0], 1.1);
+    send(host.canvas->boxView(), notch);
+    EXPECT_DOUBLE_EQ(host.imageManager.allCurrentScaleFactors.get()[0], 1.21);
+
+    for (auto [type, value] :
+        { std::pair { Qt::BeginNativeGesture, 0.0 }, { Qt::ZoomNativeGesture, -0.5 }, { Qt::EndNativeGesture, 0.0 } }) {
+        QNativeGestureEvent pinch(type, QPointingDevice::primaryPointingDevice(), 2, QPointF(50, 50), QPointF(50, 50),
+            QPointF(50, 50), value, QPointF());
+        send(host.canvas->boxView(), pinch);
+    }
+    EXPECT_DOUBLE_EQ(host.imageManager.allCurrentScaleFactors.get()[0], 1.21 * 0.5);
+    EXPECT_DOUBLE_EQ(host.imageManager.allImages.get()[0]->currentScale, 1.21 * 0.5);
+    // The canvas draws the image at its new size.
+    host.settle();
+    EXPECT_DOUBLE_EQ(host.canvas->displayImageView()->imageRect().width(), 100 * 1.21 * 0.5);
 }

@@ -102,12 +102,14 @@ bool PinchZoom::wheel(const QWheelEvent& event)
 
 bool PinchZoom::eventFilter(QObject* watched, QEvent* event)
 {
-    switch (event->type()) {
-    case QEvent::NativeGesture:
-        return nativeGesture(static_cast<const QNativeGestureEvent&>(*event));
-    case QEvent::Wheel:
-        return wheel(static_cast<const QWheelEvent&>(*event));
-    default:
+    bool handled = false;
+    if (event->type() == QEvent::NativeGesture)
+        handled = nativeGesture(static_cast<const QNativeGestureEvent&>(*event));
+    else if (event->type() == QEvent::Wheel)
+        handled = wheel(static_cast<const QWheelEvent&>(*event));
+    if (!handled)
         return QObject::eventFilter(watched, event);
-    }
+    // Accepted, or the event would travel on to the parent, which may be watched too.
+    event->accept();
+    return true;
 }

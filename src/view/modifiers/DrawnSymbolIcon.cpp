@@ -14,7 +14,7 @@ using Draw = std::function<void(QPainter&, const QColor&)>;
 // Every symbol is drawn on a 16 x 16 grid.
 constexpr int grid = 16;
 
-QPen strokePen(const QColor& color, double width = 1.8)
+QPen strokePen(const QColor& color, double width = 2.0)
 {
     return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
