@@ -148,9 +148,10 @@ class TemplateMatcher:
         return found
 
     def _jobs(self, templates, workers):
-        """(template number, score rows) for each piece of work: enough strips to keep every thread busy."""
+        """(template number, score rows) for each piece of work: a few strips per thread keep every
+        thread busy to the end, and small strips are matched faster than whole images."""
         jobs = []
-        strips_each = max(1, math.ceil(2 * workers / max(len(templates), 1)))
+        strips_each = max(1, math.ceil(4 * workers / max(len(templates), 1)))
         for number, (_, _, pixels) in enumerate(templates):
             total = self.image.shape[0] - pixels.shape[0] + 1
             strips = max(1, min(strips_each, total // MIN_STRIP_ROWS))

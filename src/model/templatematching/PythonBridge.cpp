@@ -37,6 +37,18 @@ const PythonApi* interpreter(const QString& what, QString* error)
         report(what + QStringLiteral(": ") + reason, error);
     return api;
 }
+
+// One stretch of work under the lock; false, with the failure reported, when it fails.
+template <class F> bool callPython(const QString& what, QString* error, F&& work)
+{
+    const PythonApi* api = interpreter(what, error);
+    if (!api)
+        return false;
+    const std::optional<QString> failure = underLock(*api, std::forward<F>(work));
+    if (failure)
+        report(what + QStringLiteral(". ") + *failure, error);
+    return !failure;
+}
 } // namespace
 
 std::optional<QString> getBoxes(const QString& templateUrlText, const QString& imageUrlText, double threshold,
@@ -96,11 +108,7 @@ std::optional<QString> getBoxes(const QString& templateUrlText, const QString& i
 
 bool saveBoxes(const QString& jsonPath, const QString& csvPath, const QString& scriptsFolder, QString* error)
 {
-    const QString what = QStringLiteral("CSV export failed");
-    const PythonApi* api = interpreter(what, error);
-    if (!api)
-        return false;
-    const std::optional<QString> failure = underLock(*api, [&](PythonCall& py) {
+    return callPython(QStringLiteral("CSV export failed"), error, [&](PythonCall& py) {
         py.appendToSearchPath(scriptsFolder);
         PyRef type = py.attr(py.import("jsonToCSV"), "JsonToCSV", QStringLiteral("jsonToCSV"));
         PyRef json = py.string(jsonPath);
@@ -109,27 +117,17 @@ bool saveBoxes(const QString& jsonPath, const QString& csvPath, const QString& s
         py.call(py.attr(converter, "save_dataframe", QStringLiteral("JsonToCSV")), { &csv },
             QStringLiteral("JsonToCSV.save_dataframe() failed"));
     });
-    if (failure)
-        report(what + QStringLiteral(". ") + *failure, error);
-    return !failure;
 }
 
 std::optional<QString> pythonExecutable(QString* error)
 {
-    const QString what = QStringLiteral("Cannot ask Python for its executable");
-    const PythonApi* api = interpreter(what, error);
-    if (!api)
-        return std::nullopt;
     QString executable;
-    const std::optional<QString> failure = underLock(*api, [&](PythonCall& py) {
+    const bool done = callPython(QStringLiteral("Cannot ask Python for its executable"), error, [&](PythonCall& py) {
         PyRef value = py.attr(py.import("sys"), "executable", QStringLiteral("sys"));
-        if (api->PyObject_IsInstance(value.get(), api->PyUnicode_Type) == 1)
+        const PythonApi& api = *PythonRuntime::instance().api();
+        if (api.PyObject_IsInstance(value.get(), api.PyUnicode_Type) == 1)
             executable = py.text(value, QStringLiteral("sys.executable"));
-        api->PyErr_Clear();
+        api.PyErr_Clear();
     });
-    if (failure) {
-        report(what + QStringLiteral(". ") + *failure, error);
-        return std::nullopt;
-    }
-    return executable;
+    return done ? std::optional(executable) : std::nullopt;
 }

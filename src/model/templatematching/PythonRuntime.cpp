@@ -63,7 +63,7 @@ QString lastDlError()
     return text ? QString::fromLocal8Bit(text) : QStringLiteral("unknown error");
 }
 
-void* open(const QString& file) { return dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_GLOBAL); }
+void* openLibrary(const QString& file) { return dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_GLOBAL); }
 
 // libpython3.so first (it names the installed version), then the versions from newest to oldest,
 // each through the system's own search and then in the usual library folders.
@@ -79,11 +79,11 @@ void* searchLibrary(QString* error)
     folders.insert(1, QStringLiteral("/usr/lib/aarch64-linux-gnu"));
 #endif
     for (const QString& name : names) {
-        if (void* handle = open(name))
+        if (void* handle = openLibrary(name))
             return handle;
         for (const QString& folder : folders)
             if (QFileInfo::exists(folder + QLatin1Char('/') + name))
-                if (void* handle = open(folder + QLatin1Char('/') + name))
+                if (void* handle = openLibrary(folder + QLatin1Char('/') + name))
                     return handle;
     }
     *error = QStringLiteral("No Python 3 library was found (libpython3.so or libpython3.13 down to 3.8 in %1). "
@@ -176,7 +176,7 @@ bool PythonRuntime::load(QString* error)
     void* handle = nullptr;
     if (m_choice.isEmpty()) {
         handle = searchLibrary(error);
-    } else if (!(handle = open(m_choice))) {
+    } else if (!(handle = openLibrary(m_choice))) {
         QString reason = lastDlError();
         if (reason.startsWith(m_choice + QStringLiteral(": ")))
             reason.remove(0, m_choice.size() + 2);
