@@ -5,6 +5,7 @@
 #include "view/canvas/Drawing.h"
 #include "view/modifiers/DrawnSymbolIcon.h"
 
+#include <QAbstractButton>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,7 +15,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -34,7 +34,32 @@ void fillBackground(QWidget* widget, const QColor& color)
 
 } // namespace
 
-// One tab: the file name, a spacer and the close symbol, which only the current tab shows.
+// The close symbol of the current tab.
+class CloseSymbol : public QAbstractButton
+{
+public:
+    explicit CloseSymbol(QWidget* parent)
+        : QAbstractButton(parent)
+    {
+        setFixedSize(ImageTabStrip::barHeight, ImageTabStrip::barHeight);
+        setFocusPolicy(Qt::NoFocus);
+        setAccessibleName(QStringLiteral("Remove image"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        // Made once: every tab shows the same symbol.
+        static const QPixmap symbol
+            = drawnSymbolIcon(QStringLiteral("multiply.circle.fill"), Palette::white).pixmap(QSize(14, 14));
+        QPainter painter(this);
+        const QSizeF size = symbol.deviceIndependentSize();
+        painter.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), symbol);
+    }
+};
+
+// One tab: the file name in white, and at its end the close symbol, which only the current tab
+// shows (the others keep its room, so every tab is laid out alike).
 class ImageTab : public QWidget
 {
 public:
@@ -42,44 +67,44 @@ public:
         : QWidget(strip.m_row)
         , m_strip(strip)
         , m_image(std::move(image))
+        , m_name(m_image->getImageName())
+        , m_close(new CloseSymbol(this))
     {
         setFixedHeight(ImageTabStrip::barHeight);
-        setMinimumWidth(ImageTabStrip::minimumTabWidth);
-        setAccessibleName(m_image->getImageName());
-        auto* row = new QHBoxLayout(this);
-        row->setContentsMargins(defaultPadding, 0, 0, 0);
-        m_name = new QLabel(m_image->getImageName(), this);
-        QPalette text = m_name->palette();
-        text.setColor(QPalette::WindowText, Palette::white);
-        m_name->setPalette(text);
-        row->addWidget(m_name);
-        row->addStretch(1);
-        m_close = new QToolButton(this);
-        m_close->setAutoRaise(true);
-        m_close->setFocusPolicy(Qt::NoFocus);
-        m_close->setIcon(drawnSymbolIcon(QStringLiteral("multiply.circle.fill"), Palette::white));
-        m_close->setIconSize(QSize(14, 14));
-        m_close->setFixedSize(ImageTabStrip::barHeight, ImageTabStrip::barHeight);
-        m_close->setAccessibleName(QStringLiteral("Remove image"));
-        m_close->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
-        QSizePolicy keep = m_close->sizePolicy();
-        keep.setRetainSizeWhenHidden(true);
-        m_close->setSizePolicy(keep);
-        row->addWidget(m_close);
-        QObject::connect(m_close, &QToolButton::clicked, this, [this] { m_strip.closePressed(m_image); });
+        setAccessibleName(m_name);
+        setCurrent(false);
+        QObject::connect(m_close, &QAbstractButton::clicked, this, [this] { m_strip.closePressed(m_image); });
     }
 
     const ImagePtr& image() const { return m_image; }
-    QToolButton* closeButton() const { return m_close; }
+    bool isCurrent() const { return m_current; }
 
     void setCurrent(bool current)
     {
-        fillBackground(this, current ? Palette::gray : Palette::black);
+        m_current = current;
         m_close->setVisible(current);
         m_close->setEnabled(current);
+        update();
     }
 
+    QSize sizeHint() const override
+    {
+        const int content
+            = defaultPadding + fontMetrics().horizontalAdvance(m_name) + defaultPadding + m_close->width();
+        return { std::max(ImageTabStrip::minimumTabWidth, content), ImageTabStrip::barHeight };
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
 protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), m_current ? Palette::gray : Palette::black);
+        painter.setPen(Palette::white);
+        const QRect text = rect().adjusted(defaultPadding, 0, -(defaultPadding + m_close->width()), 0);
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_name);
+    }
+    void resizeEvent(QResizeEvent*) override { m_close->move(width() - m_close->width(), 0); }
     void mousePressEvent(QMouseEvent* event) override
     {
         if (event->button() != Qt::LeftButton)
@@ -91,8 +116,9 @@ protected:
 private:
     ImageTabStrip& m_strip;
     ImagePtr m_image;
-    QLabel* m_name;
-    QToolButton* m_close;
+    QString m_name;
+    CloseSymbol* m_close;
+    bool m_current = false;
 };
 
 // "All Images": one button per open image, in tab order. A click outside closes it.
@@ -217,15 +243,24 @@ bool ImageTabStrip::eventFilter(QObject* watched, QEvent* event)
 void ImageTabStrip::refresh()
 {
     const ImageManager& images = m_shared.imageManager;
-    QStringList ids;
-    for (const ImagePtr& image : images.allImages.get())
-        ids << image->id();
-    if (ids != m_tabIds)
-        rebuildTabs();
+    // Most changes (a pan, a zoom step) leave the tabs as they are.
+    const auto& all = images.allImages.get();
+    const bool sameImages = qsizetype(all.size()) == m_tabIds.size()
+        && std::equal(all.begin(), all.end(), m_tabIds.begin(),
+            [](const ImagePtr& image, const QString& id) { return image->id() == id; });
     const ImagePtr current = images.currentImage();
-    for (ImageTab* tab : m_tabs)
-        tab->setCurrent(current && current->id() == tab->image()->id());
-    m_scroll->setVisible(!m_tabs.empty());
+    const QString currentId = current ? current->id() : QString();
+    if (!sameImages)
+        rebuildTabs();
+    if (!sameImages || currentId != m_currentId) {
+        m_currentId = currentId;
+        for (ImageTab* tab : m_tabs) {
+            const bool current = tab->image()->id() == currentId;
+            if (current != tab->isCurrent())
+                tab->setCurrent(current);
+        }
+        m_scroll->setVisible(!m_tabs.empty());
+    }
     if (images.currentImageIndex != m_lastIndex) {
         m_lastIndex = images.currentImageIndex;
         scrollToCurrent();

@@ -59,6 +59,7 @@ private:
     QHBoxLayout* m_rowLayout;
     std::vector<ImageTab*> m_tabs;
     QStringList m_tabIds;
+    QString m_currentId;
     std::int64_t m_lastIndex;
     QPointer<AllImagesPopover> m_popover;
     // The press that closed the list from outside; the same press on the current tab must not

@@ -124,11 +124,14 @@ bool MatchControls::disableButton() const
 void MatchControls::refresh()
 {
     const bool disabled = disableButton();
-    const QColor thresholdColour = disabled ? Palette::gray : withOpacity(Palette::blue, 0.5);
-    // The symbols keep their colour while the buttons wait for a first "Match".
-    m_minusButton->setIcon(drawnSymbolIcon(QStringLiteral("minus"), thresholdColour, true));
-    m_plusButton->setIcon(drawnSymbolIcon(QStringLiteral("plus"), thresholdColour, true));
-    setLabelColour(m_matchButton, disabled ? Palette::gray : Palette::blue);
+    if (!m_drawnDisabled || *m_drawnDisabled != disabled) {
+        m_drawnDisabled = disabled;
+        const QColor thresholdColour = disabled ? Palette::gray : withOpacity(Palette::blue, 0.5);
+        // The symbols keep their colour while the buttons wait for a first "Match".
+        m_minusButton->setIcon(drawnSymbolIcon(QStringLiteral("minus"), thresholdColour, true));
+        m_plusButton->setIcon(drawnSymbolIcon(QStringLiteral("plus"), thresholdColour, true));
+        setLabelColour(m_matchButton, disabled ? Palette::gray : Palette::blue);
+    }
     m_matchButton->setEnabled(!disabled);
     m_minusButton->setEnabled(!disabled && m_canvas.isMatchClicked());
     m_plusButton->setEnabled(!disabled && m_canvas.isMatchClicked());

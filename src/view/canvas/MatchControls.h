@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 class CanvasView;
 class QPushButton;
 
@@ -40,4 +42,6 @@ private:
     QPushButton* m_minusButton;
     QPushButton* m_matchButton;
     QPushButton* m_plusButton;
+    // The colours last drawn, for disabled or not.
+    std::optional<bool> m_drawnDisabled;
 };
