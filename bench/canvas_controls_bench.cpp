@@ -3,38 +3,22 @@
 #include "view/canvas/CanvasView.h"
 #include "viewmodel/FunctionalityBarNavigator.h"
 
+#include "WidgetBench.h"
+
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 
 namespace
 {
-struct NoDialogs : FileDialogs {
-    QStringList openImages() override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString openFile(const QString&) override { return {}; }
-    QString chooseFolder(const QString&) override { return {}; }
-};
-
-struct Scene {
-    NoDialogs dialogs;
-    ImageManager images;
-    BoundingBoxManager boxes;
-    CursorManager cursor;
-    MatchSetting match;
-    FunctionalityBarNavigator navigator;
+struct Scene : WidgetBench::CanvasObjects {
     std::unique_ptr<CanvasView> view;
 
     Scene()
     {
-        view = std::make_unique<CanvasView>(SharedObjects { images, boxes, cursor, match, dialogs }, navigator);
+        view = std::make_unique<CanvasView>(shared(), navigator);
         view->resize(1440, 1000);
         view->show();
         QCoreApplication::processEvents();
@@ -96,14 +80,4 @@ void BM_SwitchImage(benchmark::State& state)
 BENCHMARK(BM_SwitchImage)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 } // namespace
 
-int main(int argc, char** argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QTemporaryDir runtime;
-    setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return WidgetBench::run(argc, argv); }
