@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include <functional>
+
 namespace
 {
 const QString disabledHelp = QStringLiteral("This button is disabled now");

@@ -336,6 +336,8 @@ void ImageTabStrip::togglePopover()
 
 void ImageTabStrip::choose(std::int64_t index)
 {
+    if (index < 0 || index >= m_shared.imageManager.imageCount())
+        return;
     m_shared.boundingBoxManager.deselect();
     m_shared.imageManager.currentImageIndex.set(index);
     if (m_popover)
