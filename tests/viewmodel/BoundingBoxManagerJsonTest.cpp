@@ -1,5 +1,6 @@
 #include "viewmodel/BoundingBoxManager.h"
 
+#include "CapturedOutput.h"
 #include "TestEnvironment.h"
 
 #include <QFile>
@@ -11,30 +12,12 @@
 #include <bit>
 #include <csignal>
 #include <cstring>
-#include <iostream>
 #include <limits>
 #include <random>
-#include <sstream>
 #include <sys/resource.h>
 
 namespace
 {
-// Collects what the code prints to standard output.
-class CapturedOutput
-{
-public:
-    CapturedOutput()
-        : m_previous(std::cout.rdbuf(m_text.rdbuf()))
-    {
-    }
-    ~CapturedOutput() { std::cout.rdbuf(m_previous); }
-    std::string text() const { return m_text.str(); }
-
-private:
-    std::ostringstream m_text;
-    std::streambuf* m_previous;
-};
-
 BoxPtr box(Point s, Point e, const QString& label, bool markTemplate = false, double imageScale = 1.0)
 {
     return std::make_shared<BoundingBoxProperty>(s, e, label, 1.0, imageScale, true, markTemplate);

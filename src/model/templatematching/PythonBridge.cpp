@@ -60,8 +60,8 @@ std::optional<QString> getBoxes(const QString& templateUrlText, const QString& i
         return std::nullopt;
     const QString scripts = settings.pythonLibrary.get();
 
-    // The matcher lives across the three stretches; only the last one releases it, under the lock.
-    PyObject* matcher = nullptr;
+    // The matcher lives across the three stretches; the last one releases it, under the lock.
+    PyRef matcher;
     std::optional<QString> failure = underLock(*api, [&](PythonCall& py) {
         py.appendToSearchPath(scripts);
         py.call(py.attr(py.import("packageInstaller"), "checkPackage", QStringLiteral("packageInstaller")), {},
@@ -69,20 +69,16 @@ std::optional<QString> getBoxes(const QString& templateUrlText, const QString& i
         PyRef type = py.attr(py.import("templateMatcher"), "TemplateMatcher", QStringLiteral("templateMatcher"));
         PyRef templateUrl = py.string(templateUrlText);
         PyRef imageUrl = py.string(imageUrlText);
-        PyRef instance
+        matcher
             = py.call(type, { &templateUrl, &imageUrl }, QStringLiteral("templateMatcher.TemplateMatcher() failed"));
-        api->Py_IncRef(instance.get());
-        matcher = instance.get();
     });
 
     if (!failure) {
         // The caller holds no lock while it waits, so the worker can take it.
         std::thread worker([&] {
             failure = underLock(*api, [&](PythonCall& py) {
-                PyRef instance(*api, matcher);
-                api->Py_IncRef(matcher);
                 PyRef value = py.number(threshold);
-                py.call(py.attr(instance, "match_template", QStringLiteral("TemplateMatcher")), { &value },
+                py.call(py.attr(matcher, "match_template", QStringLiteral("TemplateMatcher")), { &value },
                     QStringLiteral("TemplateMatcher.match_template() failed"));
             });
         });
@@ -91,8 +87,8 @@ std::optional<QString> getBoxes(const QString& templateUrlText, const QString& i
 
     QString path;
     const std::optional<QString> finish = underLock(*api, [&](PythonCall& py) {
-        PyRef instance(*api, matcher);
-        if (failure || !instance)
+        const PyRef instance = std::move(matcher);
+        if (failure)
             return;
         const QString name = QStringLiteral("TemplateMatcher.json_file_name");
         path = py.text(py.attr(instance, "json_file_name", QStringLiteral("TemplateMatcher")), name);

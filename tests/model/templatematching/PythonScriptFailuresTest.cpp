@@ -4,6 +4,7 @@
 #include "model/templatematching/PythonRuntime.h"
 #include "viewmodel/MatchSetting.h"
 
+#include "CapturedOutput.h"
 #include "TestEnvironment.h"
 
 #include <QFile>
@@ -11,8 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iostream>
-#include <sstream>
 
 namespace
 {
@@ -46,20 +45,6 @@ class TemplateMatcher:
             self.json_file_name = "/plain/path ü.json"
 )";
 
-class Capture
-{
-public:
-    Capture()
-        : m_previous(std::cout.rdbuf(m_text.rdbuf()))
-    {
-    }
-    ~Capture() { std::cout.rdbuf(m_previous); }
-    std::string text() const { return m_text.str(); }
-
-private:
-    std::ostringstream m_text;
-    std::streambuf* m_previous;
-};
 } // namespace
 
 TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
@@ -93,7 +78,7 @@ TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
         { "number", "TemplateMatcher.json_file_name is not a string: 42" },
     };
     for (const auto& failure : failures) {
-        Capture out;
+        CapturedOutput out;
         error.clear();
         EXPECT_FALSE(getBoxes(failure.templateUrl, "file:///img.png", 0.6, settings, &error));
         EXPECT_TRUE(error.contains(failure.expected)) << error.toStdString();
