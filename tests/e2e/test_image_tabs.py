@@ -14,6 +14,19 @@ TAB = 150  # every short name gives the narrowest tab
 STEP = TAB + 2
 
 
+def first_blue_row(x, column, timeout=20):
+    """The top of the blue bar, once the window shows it."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        text = x.run("convert", x.screenshot(), "-crop", f"1x200+{column}+0", "+repage", "txt:-")
+        for line in text.splitlines()[1:]:
+            place, _, rest = line.partition(":")
+            if f"#{BLUE}" in rest.upper():
+                return int(place.split(",")[1])
+        time.sleep(0.2)
+    raise RuntimeError("the blue bar did not appear")
+
+
 def main(program):
     with XSession(1280, 800) as x:
         pictures = []
@@ -24,9 +37,7 @@ def main(program):
         x.start(program)
         window = x.wait_for_window("Kestrune")
         left = x.width // 8 - 25
-        empty = x.screenshot()
-        # The blue bar is the first blue row of the canvas column.
-        bar = next(y for y in range(0, 200) if x.pixel(empty, left + 50, y) == BLUE)
+        bar = first_blue_row(x, left + 50)
         row = bar + 10
 
         x.click(window, x.width // 2, x.height // 2)
