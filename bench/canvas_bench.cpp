@@ -3,6 +3,8 @@
 #include "view/canvas/CanvasView.h"
 #include "viewmodel/FunctionalityBarNavigator.h"
 
+#include "WidgetBench.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -16,16 +18,6 @@
 
 namespace
 {
-struct NoDialogs : FileDialogs {
-    QStringList openImages() override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString openFile(const QString&) override { return {}; }
-    QString chooseFolder(const QString&) override { return {}; }
-};
-
 // A picture with detail everywhere, so no part of it is cheap to scale.
 QString writeLargePicture(const QString& dir)
 {
@@ -40,13 +32,7 @@ QString writeLargePicture(const QString& dir)
     return path;
 }
 
-struct Scene {
-    NoDialogs dialogs;
-    ImageManager images;
-    BoundingBoxManager boxes;
-    CursorManager cursor;
-    MatchSetting match;
-    FunctionalityBarNavigator navigator;
+struct Scene : WidgetBench::CanvasObjects {
     std::unique_ptr<CanvasView> view;
     QImage frame { 1440, 1000, QImage::Format_ARGB32_Premultiplied };
 
@@ -54,7 +40,7 @@ struct Scene {
     {
         images.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile(picture)));
         boxes.allBoundingBoxes.modify([](auto& lists) { lists.emplace_back(); });
-        view = std::make_unique<CanvasView>(SharedObjects { images, boxes, cursor, match, dialogs }, navigator);
+        view = std::make_unique<CanvasView>(shared(), navigator);
         view->resize(frame.size());
         QCoreApplication::processEvents();
     }
@@ -108,14 +94,4 @@ void BM_CanvasPanFrame(benchmark::State& state)
 BENCHMARK(BM_CanvasPanFrame)->Arg(100)->Arg(150)->Unit(benchmark::kMillisecond);
 } // namespace
 
-int main(int argc, char** argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QTemporaryDir runtime;
-    setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return WidgetBench::run(argc, argv); }

@@ -456,6 +456,7 @@ TEST(CanvasView, SlotsTakeTheControlsOfOtherViews)
     EXPECT_EQ(second->parentWidget(), c.view.matchControlsSlot());
     c.view.setTabStrip(new QWidget);
     c.view.setNavigationControls(new QWidget);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the canvas's own controls
     EXPECT_EQ(c.view.tabStripSlot()->findChildren<QWidget*>().size(), 1);
     EXPECT_EQ(c.view.navigationSlot()->findChildren<QWidget*>().size(), 1);
 }

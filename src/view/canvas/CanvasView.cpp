@@ -1,8 +1,13 @@
 #include "view/canvas/CanvasView.h"
 
 #include "model/Palette.h"
+#include "view/canvas/BoxView.h"
 #include "view/canvas/CurrentImage.h"
 #include "view/canvas/DisplayImageView.h"
+#include "view/canvas/ImageNavigation.h"
+#include "view/canvas/ImageTabStrip.h"
+#include "view/canvas/MatchControls.h"
+#include "view/canvas/PinchZoom.h"
 
 #include <QHBoxLayout>
 #include <QLineF>
@@ -51,6 +56,14 @@ CanvasView::CanvasView(SharedObjects shared, FunctionalityBarNavigator& navigato
     connect(m_display, &DisplayImageView::deleteImageRequested, this, &CanvasView::deleteCurrentImage);
     connect(&m_shared.imageManager, &ObservableObject::changed, this, &CanvasView::refresh);
     refresh();
+
+    setTabStrip(new ImageTabStrip(shared, *this));
+    setMatchControls(new MatchControls(shared, *this));
+    setNavigationControls(new ImageNavigation(shared, *this));
+    // Pinches and Ctrl + wheel over the image area, boxes included, zoom the current image.
+    auto* pinchZoom = new PinchZoom(shared, this);
+    pinchZoom->watch(m_display);
+    pinchZoom->watch(m_display->boxView());
 }
 
 BoxView* CanvasView::boxView() const { return m_display->boxView(); }

@@ -1,0 +1,193 @@
+#include "view/canvas/MatchControls.h"
+
+#include "model/templatematching/PythonBridge.h"
+#include "view/canvas/Alert.h"
+#include "view/canvas/CanvasView.h"
+#include "view/modifiers/DrawnSymbolIcon.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+
+#include <iostream>
+
+namespace
+{
+const QString matchTitle = QStringLiteral("Match");
+
+QColor withOpacity(QColor color, double opacity)
+{
+    color.setAlphaF(float(opacity));
+    return color;
+}
+
+// The label's colour in every state of the button, disabled included.
+void setLabelColour(QPushButton* button, const QColor& color)
+{
+    QPalette palette = button->palette();
+    for (auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
+        palette.setColor(group, QPalette::ButtonText, color);
+    button->setPalette(palette);
+}
+
+QPushButton* thresholdButton(const QString& name, const QString& help, QWidget* parent)
+{
+    auto* button = new QPushButton(parent);
+    button->setAccessibleName(name);
+    button->setToolTip(help);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+// The main thread waits for the script: show it.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+void removeLater(const QStringList& paths)
+{
+    QTimer::singleShot(MatchControls::cleanUpDelayMs, qApp, [paths] {
+        // Each file on its own: one that cannot be removed does not keep the other.
+        for (const QString& path : paths) {
+            QFile file(path);
+            if (file.exists() && !file.remove())
+                std::cout << "Failed to remove " << path.toStdString() << ": " << file.errorString().toStdString()
+                          << std::endl;
+        }
+    });
+}
+} // namespace
+
+MatchControls::MatchControls(SharedObjects shared, CanvasView& canvas, QWidget* parent)
+    : QWidget(parent)
+    , m_shared(shared)
+    , m_canvas(canvas)
+{
+    m_minusButton = thresholdButton(QStringLiteral("minus"),
+        QStringLiteral("Click here to increase the threshold of template matching algorithm which will reduce the "
+                       "number of matched boxes. This may reduce the number of true positive matches."),
+        this);
+    m_matchButton = thresholdButton(matchTitle, QStringLiteral("Click here to match all the similar boxes."), this);
+    m_matchButton->setText(matchTitle);
+    m_matchButton->setFixedWidth(matchButtonWidth);
+    m_plusButton = thresholdButton(QStringLiteral("plus"),
+        QStringLiteral("Click here to reduce the threshold of template matching algorithm which will increase the "
+                       "number of matched boxes. This may result in false positives."),
+        this);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(m_minusButton);
+    row->addWidget(m_matchButton);
+    row->addWidget(m_plusButton);
+
+    MatchSetting& settings = shared.matchSetting;
+    connect(m_minusButton, &QPushButton::clicked, this, [this, &settings] {
+        settings.threshold.set(settings.threshold + 0.1);
+        startMatching();
+    });
+    connect(m_matchButton, &QPushButton::clicked, this, [this, &settings] {
+        settings.threshold.set(0.6);
+        m_canvas.setMatchClicked(true);
+        startMatching();
+    });
+    connect(m_plusButton, &QPushButton::clicked, this, [this, &settings] {
+        settings.threshold.set(settings.threshold - 0.1);
+        startMatching();
+    });
+
+    connect(&shared.imageManager, &ObservableObject::changed, this, &MatchControls::refresh);
+    connect(&shared.boundingBoxManager, &ObservableObject::changed, this, &MatchControls::refresh);
+    connect(&canvas, &CanvasView::matchClickedChanged, this, &MatchControls::refresh);
+    refresh();
+}
+
+bool MatchControls::disableButton() const
+{
+    const ImageManager& images = m_shared.imageManager;
+    if (images.imageCount() == 0)
+        return true;
+    const auto* boxes = m_shared.boundingBoxManager.boxesOf(images.currentImageIndex);
+    return !boxes || boxes->empty();
+}
+
+void MatchControls::refresh()
+{
+    const bool disabled = disableButton();
+    if (!m_drawnDisabled || *m_drawnDisabled != disabled) {
+        m_drawnDisabled = disabled;
+        const QColor thresholdColour = disabled ? Palette::gray : withOpacity(Palette::blue, 0.5);
+        // The symbols keep their colour while the buttons wait for a first "Match".
+        m_minusButton->setIcon(drawnSymbolIcon(QStringLiteral("minus"), thresholdColour, true));
+        m_plusButton->setIcon(drawnSymbolIcon(QStringLiteral("plus"), thresholdColour, true));
+        setLabelColour(m_matchButton, disabled ? Palette::gray : Palette::blue);
+    }
+    m_matchButton->setEnabled(!disabled);
+    m_minusButton->setEnabled(!disabled && m_canvas.isMatchClicked());
+    m_plusButton->setEnabled(!disabled && m_canvas.isMatchClicked());
+}
+
+QString MatchControls::exchangeFileName(const QString& imageName)
+{
+    const QStringList pieces = imageName.split(QLatin1Char('.'), Qt::SkipEmptyParts);
+    return QLatin1Char('.') + pieces.value(0) + QStringLiteral(".json");
+}
+
+void MatchControls::showFailure(const QString& message)
+{
+    runAlert(this, matchTitle, message, { { QStringLiteral("OK"), QMessageBox::AcceptRole } });
+}
+
+void MatchControls::startMatching()
+{
+    ImageManager& images = m_shared.imageManager;
+    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
+    const ImagePtr image = images.currentImage();
+    if (!image || disableButton())
+        return;
+    const std::int64_t cur = images.currentImageIndex;
+    const QString name = image->getImageName();
+
+    const QString caches = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (caches.isEmpty() || !QDir().mkpath(caches)) {
+        showFailure(QStringLiteral("There is no folder for cached files to hand the templates to the script."));
+        return;
+    }
+    const QString exchangePath = QDir(caches).filePath(exchangeFileName(name));
+    const QUrl cacheUrl = QUrl::fromLocalFile(exchangePath);
+
+    QString error;
+    // Matching on with an older file of the same name would match another image's templates.
+    if (!boxes.cacheJson(cacheUrl, name, cur, &error)) {
+        showFailure(error);
+        return;
+    }
+    std::optional<QString> result;
+    {
+        BusyCursor busy;
+        result = getBoxes(cacheUrl.toString(QUrl::FullyEncoded), image->imagePath.toString(QUrl::FullyEncoded),
+            m_shared.matchSetting.threshold, m_shared.matchSetting, &error);
+    }
+    if (!result) {
+        removeLater({ exchangePath });
+        showFailure(error);
+        return;
+    }
+    // disableButton() has seen this first box; nothing ran in between.
+    const BoxPtr first = boxes.boxAt(0, cur);
+    const double scaleFactor = first ? first->scaleFactor() : 1.0;
+    // Encoded, so that a path with "#", "%" or "?" in it still names the file.
+    boxes.updateMatchedBox(QUrl::fromLocalFile(*result).toString(QUrl::FullyEncoded), scaleFactor,
+        images.allCurrentScaleFactors.get()[size_t(cur)]);
+    removeLater({ exchangePath, *result });
+}

@@ -1,0 +1,115 @@
+#include "view/canvas/PinchZoom.h"
+
+#include <QNativeGestureEvent>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace
+{
+// A pinch counts only once the fingers have moved this far apart (or together), so a two-finger
+// touch that barely changes the distance does not zoom.
+constexpr double minimumScaleDelta = 0.01;
+constexpr double minimumZoom = 0.3;
+constexpr double maximumZoom = 2.0;
+constexpr int wheelNotch = 120;
+} // namespace
+
+PinchZoom::PinchZoom(SharedObjects shared, QObject* parent)
+    : QObject(parent)
+    , m_shared(shared)
+{
+}
+
+void PinchZoom::watch(QObject* widget) { widget->installEventFilter(this); }
+
+void PinchZoom::change(double magnification)
+{
+    ImageManager& images = m_shared.imageManager;
+    const ImagePtr image = images.currentImage();
+    if (!image)
+        return;
+    const auto cur = static_cast<size_t>(images.currentImageIndex.get());
+    const double delta = magnification / images.allPreviousScaleFactors.get()[cur];
+    // Recorded even when the step is refused: the next change is measured from here.
+    images.allPreviousScaleFactors.modify([&](auto& v) { v[cur] = magnification; });
+    const double zoom = images.allCurrentScaleFactors.get()[cur] * delta;
+    if (!(minimumZoom < zoom && zoom < maximumZoom))
+        return;
+    images.allCurrentScaleFactors.modify([&](auto& v) { v[cur] = zoom; });
+    m_shared.boundingBoxManager.updateScalingFactor(delta, images.currentImageIndex, false, zoom);
+    image->scaledWidth = image->originalWidth * zoom;
+    image->scaledHeight = image->originalHeight * zoom;
+}
+
+void PinchZoom::end()
+{
+    ImageManager& images = m_shared.imageManager;
+    if (!images.hasCurrentImage())
+        return;
+    const auto cur = static_cast<size_t>(images.currentImageIndex.get());
+    images.allPreviousScaleFactors.modify([&](auto& v) { v[cur] = 1.0; });
+    images.updateScalingFactor();
+}
+
+bool PinchZoom::nativeGesture(const QNativeGestureEvent& event)
+{
+    switch (event.gestureType()) {
+    case Qt::BeginNativeGesture:
+        m_pinching = true;
+        m_recognized = false;
+        m_magnification = 1.0;
+        return true;
+    case Qt::ZoomNativeGesture:
+        if (!m_pinching) { // some platforms send no beginning
+            m_pinching = true;
+            m_recognized = false;
+            m_magnification = 1.0;
+        }
+        m_magnification *= 1.0 + event.value();
+        if (!m_recognized && std::abs(m_magnification - 1.0) < minimumScaleDelta)
+            return true;
+        m_recognized = true;
+        change(m_magnification);
+        return true;
+    case Qt::EndNativeGesture: {
+        const bool ended = m_pinching && m_recognized;
+        m_pinching = m_recognized = false;
+        m_magnification = 1.0;
+        if (ended)
+            end();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool PinchZoom::wheel(const QWheelEvent& event)
+{
+    if (!(event.modifiers() & Qt::ControlModifier))
+        return false;
+    // Fine-grained wheels send fractions of a notch; zoom once per whole notch.
+    m_wheelAngle += event.angleDelta().y();
+    while (std::abs(m_wheelAngle) >= wheelNotch) {
+        const bool spread = m_wheelAngle > 0;
+        m_wheelAngle += spread ? -wheelNotch : wheelNotch;
+        change(spread ? wheelStep : 1.0 / wheelStep);
+        end();
+    }
+    return true;
+}
+
+bool PinchZoom::eventFilter(QObject* watched, QEvent* event)
+{
+    bool handled = false;
+    if (event->type() == QEvent::NativeGesture)
+        handled = nativeGesture(static_cast<const QNativeGestureEvent&>(*event));
+    else if (event->type() == QEvent::Wheel)
+        handled = wheel(static_cast<const QWheelEvent&>(*event));
+    if (!handled)
+        return QObject::eventFilter(watched, event);
+    // Accepted, or the event would travel on to the parent, which may be watched too.
+    event->accept();
+    return true;
+}

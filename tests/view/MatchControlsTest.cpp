@@ -1,0 +1,299 @@
+// Match through the bundled scripts in the embedded interpreter, driven from the canvas's buttons.
+#include "view/canvas/MatchControls.h"
+
+#include "Alerts.h"
+#include "CanvasHost.h"
+#include "model/templatematching/PythonRuntime.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <set>
+#include <tuple>
+
+// As in the bridge's test: OpenSSL, loaded by numpy, keeps allocations until exit, and only a full
+// unwind shows the libpython frames that the suppressions name.
+extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
+
+namespace
+{
+constexpr int side = 24;
+constexpr double zoom = 1.5;
+
+QImage noise(int width, int height, unsigned seed)
+{
+    QImage image(width, height, QImage::Format_Grayscale8);
+    std::mt19937 random(seed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.scanLine(y)[x] = uchar(random() & 0xff);
+    return image;
+}
+
+void plant(QImage& image, const QImage& pattern, QPoint at)
+{
+    for (int row = 0; row < pattern.height(); ++row)
+        std::memcpy(image.scanLine(at.y() + row) + at.x(), pattern.constScanLine(row), size_t(pattern.width()));
+}
+
+QString cacheDir() { return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation); }
+
+QStringList resultFiles()
+{
+    return QDir(cacheDir()).entryList({ QStringLiteral("kestrune-matches-*.json") }, QDir::Files);
+}
+
+using Boxes = std::set<std::tuple<QString, double, double, double, double>>;
+
+class MatchControlsTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        setenv("PYTHONDONTWRITEBYTECODE", "1", 1);
+        PythonRuntime::putBundledScriptsOnPath();
+        PythonRuntime::instance().selectLibrary(QStringLiteral("/usr/lib/x86_64-linux-gnu/libpython3.11.so.1.0"));
+    }
+};
+
+// A scene with copies of a cat and a dog: the first cat is a template, the first dog a deleted
+// template, and one drawn box is no template; the image is shown at zoom 1.5.
+struct Scene : CanvasHost {
+    MatchControls* controls = control<MatchControls>();
+    ImagePtr image;
+    BoxPtr cat, dog, drawn;
+
+    Scene()
+    {
+        QImage picture = noise(320, 220, 1);
+        const QImage catPattern = noise(side, side, 2);
+        const QImage dogPattern = noise(side, side, 3);
+        for (QPoint at : { QPoint(10, 10), QPoint(100, 40), QPoint(200, 120), QPoint(250, 20) })
+            plant(picture, catPattern, at);
+        for (QPoint at : { QPoint(150, 150), QPoint(40, 180) })
+            plant(picture, dogPattern, at);
+        const QString path = dir + QStringLiteral("/cat.small.png");
+        EXPECT_TRUE(picture.save(path));
+        image = openPath(path);
+        open(QStringLiteral("other.png"));
+        imageManager.allCurrentScaleFactors.modify([](auto& v) { v[0] = zoom; });
+
+        cat = pixelBox(QStringLiteral("cat"), { 10, 10 }, true);
+        cat->setScaleFactor(1.5);
+        dog = pixelBox(QStringLiteral("dog"), { 150, 150 }, true);
+        drawn = pixelBox(QStringLiteral("drawn"), { 60, 60 }, false);
+        boundingBoxManager.hideCurrentBox(1, 0);
+        settle();
+    }
+
+    BoxPtr pixelBox(const QString& label, Point at, bool isTemplate)
+    {
+        auto box = std::make_shared<BoundingBoxProperty>(
+            at * zoom, (at + Point { side, side }) * zoom, label, 1.0, zoom, true, isTemplate);
+        boundingBoxManager.appendBox(box, 0, false);
+        return box;
+    }
+
+    QPushButton* button(const QString& name) const
+    {
+        for (QPushButton* b : controls->findChildren<QPushButton*>())
+            if (b->accessibleName() == name)
+                return b;
+        return nullptr;
+    }
+    void click(const QString& name)
+    {
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        settle();
+    }
+    const BoundingBoxManager::BoxList& boxes() const { return *boundingBoxManager.boxesOf(0); }
+    // The non-template boxes: label and corners in image pixels.
+    Boxes matches() const
+    {
+        Boxes found;
+        for (const BoxPtr& box : boxes())
+            if (!box->markTemplate())
+                found.insert({ box->classLabel(), box->originalStartLoc().x, box->originalStartLoc().y,
+                    box->originalEndLoc().x, box->originalEndLoc().y });
+        return found;
+    }
+};
+
+// The colour of the symbol's most opaque pixel.
+QColor iconColour(QPushButton* button, QIcon::Mode mode)
+{
+    const QImage image = button->icon().pixmap(QSize(16, 16), mode).toImage();
+    QColor best(0, 0, 0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).alpha() > best.alpha())
+                best = image.pixelColor(x, y);
+    return best;
+}
+} // namespace
+
+TEST_F(MatchControlsTest, MatchReplacesEarlierMatchesAndKeepsTheTemplates)
+{
+    Scene s;
+    EXPECT_TRUE(s.button("Match")->isEnabled());
+    EXPECT_EQ(s.button("Match")->width(), 100);
+    EXPECT_EQ(s.button("Match")->text(), "Match");
+    EXPECT_EQ(s.button("Match")->toolTip(), "Click here to match all the similar boxes.");
+    EXPECT_TRUE(s.button("minus")->toolTip().startsWith("Click here to increase the threshold"));
+    EXPECT_TRUE(s.button("plus")->toolTip().startsWith("Click here to reduce the threshold"));
+    // Before a first "Match" the threshold buttons wait, yet are drawn blue at half opacity.
+    EXPECT_FALSE(s.button("minus")->isEnabled());
+    EXPECT_FALSE(s.button("plus")->isEnabled());
+    const QColor halfBlue = iconColour(s.button("minus"), QIcon::Disabled);
+    EXPECT_NEAR(halfBlue.red(), Palette::blue.red(), 2);
+    EXPECT_NEAR(halfBlue.green(), Palette::blue.green(), 2);
+    EXPECT_NEAR(halfBlue.blue(), Palette::blue.blue(), 2);
+    EXPECT_NEAR(halfBlue.alphaF(), 0.5, 0.01);
+    EXPECT_EQ(s.button("Match")->palette().color(QPalette::ButtonText), Palette::blue);
+
+    s.matchSetting.threshold.set(0.3);
+    s.click("Match");
+    EXPECT_EQ(s.matchSetting.threshold.get(), 0.6);
+    EXPECT_TRUE(s.canvas->isMatchClicked());
+    EXPECT_TRUE(s.button("minus")->isEnabled());
+    EXPECT_TRUE(s.button("plus")->isEnabled());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    const Boxes expected { { "cat", 250, 20, 274, 44 }, { "cat", 100, 40, 124, 64 }, { "cat", 200, 120, 224, 144 } };
+    EXPECT_EQ(s.matches(), expected);
+    // In reading order, after the templates; displayed at the image's zoom.
+    ASSERT_EQ(s.boxes().size(), 5u);
+    EXPECT_EQ(s.boxes()[0], s.cat);
+    EXPECT_EQ(s.boxes()[1], s.dog);
+    EXPECT_FALSE(s.dog->toShow()); // the deleted template stays, still deleted
+    const BoxPtr first = s.boxes()[2];
+    EXPECT_EQ(first->startLocation().x, 250 * zoom);
+    EXPECT_EQ(first->endLocation().y, 44 * zoom);
+    EXPECT_EQ(first->imageScale(), zoom);
+    EXPECT_EQ(first->scaleFactor(), 1.5);
+    EXPECT_TRUE(first->toShow());
+    // The other image keeps its (empty) list.
+    EXPECT_TRUE(s.boundingBoxManager.boxesOf(1)->empty());
+
+    // The exchange file is named after the image's first name piece; both files go 0.3 s later.
+    const QString exchange = QDir(cacheDir()).filePath(".cat.json");
+    EXPECT_TRUE(QFile::exists(exchange));
+    EXPECT_EQ(resultFiles().size(), 1);
+    QTest::qWait(100);
+    EXPECT_TRUE(QFile::exists(exchange));
+    QTest::qWait(300);
+    EXPECT_FALSE(QFile::exists(exchange));
+    EXPECT_TRUE(resultFiles().isEmpty());
+
+    // Minus raises the threshold and matches again: the same copies, not twice.
+    s.click("minus");
+    EXPECT_DOUBLE_EQ(s.matchSetting.threshold.get(), 0.7);
+    EXPECT_EQ(s.matches(), expected);
+    EXPECT_EQ(s.boxes().size(), 5u);
+    EXPECT_EQ(s.boxes()[0], s.cat);
+    QTest::qWait(400);
+    EXPECT_FALSE(QFile::exists(exchange));
+    EXPECT_TRUE(resultFiles().isEmpty());
+}
+
+TEST_F(MatchControlsTest, ThresholdStepsAreFloatingPointStepsWithoutBounds)
+{
+    Scene s;
+    s.click("Match");
+    for (int i = 0; i < 4; ++i)
+        s.click("minus");
+    EXPECT_EQ(s.matchSetting.threshold.get(), 0.9999999999999999);
+    s.click("Match");
+    EXPECT_EQ(s.matchSetting.threshold.get(), 0.6);
+    for (int i = 0; i < 6; ++i)
+        s.click("plus");
+    EXPECT_NEAR(s.matchSetting.threshold.get(), 2.7755575615628914e-17, 1e-30);
+    s.click("plus");
+    EXPECT_NEAR(s.matchSetting.threshold.get(), -0.1, 1e-15);
+    EXPECT_EQ(s.boxes()[0], s.cat); // templates stay whatever the threshold
+
+    // Another image makes the threshold buttons wait for its own first "Match".
+    s.addBox(1, { 1, 1 }, { 9, 9 }, "x", true);
+    s.imageManager.currentImageIndex.set(1);
+    s.settle();
+    EXPECT_FALSE(s.canvas->isMatchClicked());
+    EXPECT_TRUE(s.button("Match")->isEnabled());
+    EXPECT_FALSE(s.button("minus")->isEnabled());
+    EXPECT_FALSE(s.button("plus")->isEnabled());
+    QTest::qWait(400); // let the clean-ups run
+}
+
+TEST_F(MatchControlsTest, DisabledWithoutImageOrBoxes)
+{
+    CanvasHost none;
+    auto* controls = none.control<MatchControls>();
+    for (QPushButton* button : controls->findChildren<QPushButton*>())
+        EXPECT_FALSE(button->isEnabled()) << button->accessibleName().toStdString();
+    EXPECT_TRUE(controls->disableButton());
+    EXPECT_EQ(controls->findChildren<QPushButton*>().at(1)->palette().color(QPalette::Disabled, QPalette::ButtonText),
+        Palette::gray);
+    EXPECT_EQ(iconColour(controls->findChildren<QPushButton*>().at(0), QIcon::Disabled).rgb(), Palette::gray.rgb());
+    controls->startMatching(); // does nothing, and does not fail
+
+    none.open("a.png");
+    none.settle();
+    EXPECT_TRUE(controls->disableButton());
+    // A deleted box still counts.
+    none.addBox(0, { 1, 1 }, { 5, 5 });
+    none.boundingBoxManager.hideCurrentBox(0, 0);
+    none.settle();
+    EXPECT_FALSE(controls->disableButton());
+    EXPECT_TRUE(controls->findChildren<QPushButton*>().at(1)->isEnabled());
+}
+
+TEST_F(MatchControlsTest, AFailureIsShownAndTheBoxesStay)
+{
+    Scene s;
+    ASSERT_TRUE(QFile::remove(s.image->imagePath.toLocalFile()));
+    const std::vector<BoxPtr> before = s.boxes();
+    {
+        AlertAnswerer answerer(QStringLiteral("OK"));
+        s.click("Match");
+        ASSERT_EQ(answerer.seen().size(), 1);
+        EXPECT_EQ(answerer.seen()[0].title, "Match");
+        EXPECT_TRUE(answerer.seen()[0].text.contains("Cannot read the image")) << answerer.seen()[0].text.toStdString();
+    }
+    EXPECT_EQ(s.boxes(), before);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    QTest::qWait(400);
+    EXPECT_FALSE(QFile::exists(QDir(cacheDir()).filePath(".cat.json")));
+
+    // No folder for cached files: told, and nothing else happens.
+    const QByteArray caches = qgetenv("XDG_CACHE_HOME");
+    const QString blocker = s.dir + QStringLiteral("/not a folder");
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    qputenv("XDG_CACHE_HOME", (blocker + "/cache").toLocal8Bit());
+    AlertAnswerer second(QStringLiteral("OK"));
+    s.click("Match");
+    qputenv("XDG_CACHE_HOME", caches);
+    ASSERT_EQ(second.seen().size(), 1);
+    EXPECT_EQ(second.seen()[0].title, "Match");
+    EXPECT_EQ(s.boxes(), before);
+}
+
+TEST(MatchControls, ExchangeFileName)
+{
+    EXPECT_EQ(MatchControls::exchangeFileName("cat.small.png"), ".cat.json");
+    EXPECT_EQ(MatchControls::exchangeFileName("photo.png"), ".photo.json");
+    EXPECT_EQ(MatchControls::exchangeFileName("scan"), ".scan.json");
+    EXPECT_EQ(MatchControls::exchangeFileName(".hidden.png"), ".hidden.json");
+    EXPECT_EQ(MatchControls::exchangeFileName("..a..b.png"), ".a.json");
+    EXPECT_EQ(
+        MatchControls::exchangeFileName(QString::fromUtf8("naïve name.jpg")), QString::fromUtf8(".naïve name.json"));
+}
