@@ -1,5 +1,5 @@
-"""From the sidebar: add an image, draw a box in draw mode and save the boxes as JSON through the
-save dialog; the file holds the box in image pixels. Controls are found by name on the
+"""From the sidebar: add an image, draw a box in draw mode, label it in the box editor and save the
+boxes as JSON through the save dialog; the file holds the labelled box in image pixels. Controls are found by name on the
 accessibility bus, so the test needs a D-Bus session of its own."""
 
 import json
@@ -78,18 +78,14 @@ def main(program):
         time.sleep(0.05)
         x.xdotool("mouseup", 1)
 
-        # The box editor asks for a label where it is part of the program.
-        label = ""
-        try:
-            editor = x.wait_for_window("Bounding Box", timeout=3)
-        except RuntimeError:
-            editor = None
-        if editor is not None:
-            label = "cat"
-            x.click(editor, 20, 20)
-            x.type_into(editor, label)
-            x.xdotool("key", "Return")
-            x.wait_until_gone(editor)
+        # The box editor opens for the new box; the label is typed into it and Return saves it.
+        editor = x.wait_for_window("Bounding Box")
+        label = "cat"
+        x.xdotool("windowfocus", "--sync", editor)
+        x.xdotool("mousemove", *find(app, "Class Label", role="text"), "click", 1)
+        x.xdotool("type", "--delay", 20, label)
+        x.xdotool("key", "Return")
+        x.wait_until_gone(editor)
 
         x.xdotool("mousemove", *find(app, "Save"), "click", 1)
         x.xdotool("mousemove", *find(app, "JSON"), "click", 1)

@@ -119,6 +119,19 @@ TEST(BoxView, ClickSelectsTheTopmostBoxAndEmptySpaceReachesTheCanvas)
     EXPECT_EQ(scene.canvas.presses, 2);
     EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), lower));
     EXPECT_FALSE(scene.view->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    // The moves and the release of a press let through reach the canvas as well; those of a press
+    // on a box, whatever the button, stay with the overlay.
+    EXPECT_EQ(scene.canvas.releases, 2);
+    scene.drag(scene.at(300, 250), scene.at(340, 280));
+    EXPECT_EQ(scene.canvas.moves, 4);
+    EXPECT_EQ(scene.canvas.releases, 3);
+    QTest::mousePress(scene.view, Qt::RightButton, {}, scene.at(60, 50));
+    QTest::mouseMove(scene.view, scene.at(90, 80));
+    QTest::mouseRelease(scene.view, Qt::RightButton, {}, scene.at(90, 80));
+    EXPECT_EQ(scene.canvas.presses, 3);
+    EXPECT_EQ(scene.canvas.moves, 4);
+    EXPECT_EQ(scene.canvas.releases, 3);
 }
 
 TEST(BoxView, DeleteRectangleHidesTheBoxAndRecordsTheUndoEntry)

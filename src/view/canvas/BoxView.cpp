@@ -186,7 +186,12 @@ void BoxView::paintBox(QPainter& painter, const BoundingBoxProperty& box, const 
 // Any press on a box belongs to the box; only the left button selects and drags.
 void BoxView::mousePressEvent(QMouseEvent* event)
 {
+    // A release that never came (the overlay was hidden meanwhile) holds nothing any more.
+    m_heldButtons &= event->buttons() & ~event->button();
+    if (!(m_heldButtons & Qt::LeftButton))
+        endPress();
     if (m_press) {
+        m_heldButtons |= event->button();
         event->accept();
         return;
     }
@@ -196,22 +201,26 @@ void BoxView::mousePressEvent(QMouseEvent* event)
         return;
     }
     event->accept();
+    m_heldButtons |= event->button();
     if (event->button() == Qt::LeftButton)
         m_press = Press { event->position(), *hit };
 }
 
-// Moves and releases reach the overlay only after it took the press: they stay here.
+// Qt sends the moves and the release of a press to the widget under the pointer when it went down,
+// whoever took the press. Those of a press the overlay let through go on to the canvas below.
 void BoxView::mouseMoveEvent(QMouseEvent* event)
 {
+    m_heldButtons &= event->buttons();
+    if (!m_heldButtons) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (!m_press)
         return;
     if (!stillShown(m_press->hit.box)) {
         // The box went away under the pointer (deleted, another image): the drag ends with it.
-        m_press.reset();
-        m_handleDrag.reset();
-        m_movingOffset = {};
-        update();
+        endPress();
         return;
     }
     if (!m_press->dragging) {
@@ -230,6 +239,11 @@ void BoxView::mouseMoveEvent(QMouseEvent* event)
 
 void BoxView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (!(m_heldButtons & event->button())) {
+        event->ignore();
+        return;
+    }
+    m_heldButtons &= ~event->button();
     event->accept();
     if (!m_press || event->button() != Qt::LeftButton)
         return;
@@ -246,6 +260,16 @@ void BoxView::mouseReleaseEvent(QMouseEvent* event)
     update();
 }
 
+void BoxView::endPress()
+{
+    if (!m_press)
+        return;
+    m_press.reset();
+    m_handleDrag.reset();
+    m_movingOffset = {};
+    update();
+}
+
 void BoxView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const auto hit = event->button() == Qt::LeftButton ? hitTest(event->position()) : std::nullopt;
@@ -254,6 +278,7 @@ void BoxView::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     event->accept();
+    m_heldButtons |= event->button();
     m_press = Press { event->position(), *hit, false, true };
     auto& manager = m_shared.boundingBoxManager;
     manager.currentSelectedBox.set(hit->box);

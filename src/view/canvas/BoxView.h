@@ -79,6 +79,8 @@ private:
     void paintBox(QPainter& painter, const BoundingBoxProperty& box, const Layout& layout, const QColor& color,
         const QRectF& area) const;
 
+    // Drops the press under way and whatever drag it started, leaving the boxes as they are.
+    void endPress();
     void select(const BoxPtr& box);
     void moveDragChanged(QPointF widgetPosition);
     void moveDragEnded(const BoxPtr& element);
@@ -92,6 +94,8 @@ private:
     QPointF m_origin;
 
     std::optional<Press> m_press;
+    // The buttons whose press the overlay took and whose release has not come yet.
+    Qt::MouseButtons m_heldButtons;
     std::optional<PointView> m_handleDrag;
     Size m_movingOffset;
     QPointer<BoxInfoField> m_window;
