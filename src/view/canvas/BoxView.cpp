@@ -1,8 +1,8 @@
 #include "view/canvas/BoxView.h"
 
-#include "view/SymbolIcon.h"
 #include "view/canvas/BoxInfoField.h"
 #include "view/canvas/Drawing.h"
+#include "view/modifiers/Symbols.h"
 #include "viewmodel/FunctionalityBarNavigator.h"
 
 #include <QContextMenuEvent>

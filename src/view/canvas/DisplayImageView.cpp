@@ -6,7 +6,7 @@
 #include "view/canvas/BoxView.h"
 #include "view/canvas/CurrentImage.h"
 #include "view/canvas/Drawing.h"
-#include "view/modifiers/SymbolIcon.h"
+#include "view/modifiers/Symbols.h"
 
 #include <QContextMenuEvent>
 #include <QLineF>
@@ -329,8 +329,8 @@ void DisplayImageView::contextMenuEvent(QContextMenuEvent* event)
     }
     QMenu menu(this);
     menu.setAccessibleName(QStringLiteral("Image menu"));
-    QAction* add = menu.addAction(symbolIcon(u"photo"), QStringLiteral("Add Image"));
-    QAction* remove = menu.addAction(symbolIcon(u"xmark.bin"), QStringLiteral("Delete Image"));
+    QAction* add = menu.addAction(symbolIcon(QStringLiteral("photo")), QStringLiteral("Add Image"));
+    QAction* remove = menu.addAction(symbolIcon(QStringLiteral("xmark.bin")), QStringLiteral("Delete Image"));
     const QAction* chosen = menu.exec(event->globalPos());
     if (chosen == add)
         emit addImagesRequested();

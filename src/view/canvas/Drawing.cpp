@@ -66,7 +66,7 @@ bool drawUprightSolidRectangle(
 } // namespace
 
 void drawRectangle(QPainter& painter, Point s, Point e, const QColor& color, const QColor& fillColor, double lineWidth,
-                   const QVector<double>& dash)
+    const QVector<double>& dash)
 {
     if (dash.isEmpty() && drawUprightSolidRectangle(painter, s, e, color, fillColor, lineWidth))
         return;

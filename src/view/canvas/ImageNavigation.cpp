@@ -2,7 +2,7 @@
 
 #include "view/canvas/Alert.h"
 #include "view/canvas/CanvasView.h"
-#include "view/modifiers/DrawnSymbolIcon.h"
+#include "view/modifiers/Symbols.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,7 +20,7 @@ constexpr int indexFieldGroupWidth = 200;
 QPushButton* symbolButton(const QString& text, const QString& symbol, QWidget* parent)
 {
     auto* button = new QPushButton(text, parent);
-    button->setIcon(drawnSymbolIcon(symbol, button->palette().color(QPalette::ButtonText)));
+    button->setIcon(symbolIcon(symbol, button->palette().color(QPalette::ButtonText)));
     button->setAccessibleName(text);
     button->setFocusPolicy(Qt::NoFocus);
     return button;

@@ -3,7 +3,7 @@
 #include "view/canvas/Alert.h"
 #include "view/canvas/CanvasView.h"
 #include "view/canvas/Drawing.h"
-#include "view/modifiers/DrawnSymbolIcon.h"
+#include "view/modifiers/Symbols.h"
 
 #include <QAbstractButton>
 #include <QFrame>
@@ -51,7 +51,7 @@ protected:
     {
         // Made once: every tab shows the same symbol.
         static const QPixmap symbol
-            = drawnSymbolIcon(QStringLiteral("multiply.circle.fill"), Palette::white).pixmap(QSize(14, 14));
+            = symbolPixmap(QStringLiteral("multiply.circle.fill"), 14, Palette::white, devicePixelRatioF());
         QPainter painter(this);
         const QSizeF size = symbol.deviceIndependentSize();
         painter.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), symbol);

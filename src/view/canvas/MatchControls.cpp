@@ -3,7 +3,7 @@
 #include "model/templatematching/PythonBridge.h"
 #include "view/canvas/Alert.h"
 #include "view/canvas/CanvasView.h"
-#include "view/modifiers/DrawnSymbolIcon.h"
+#include "view/modifiers/Symbols.h"
 
 #include <QApplication>
 #include <QDir>
@@ -128,8 +128,8 @@ void MatchControls::refresh()
         m_drawnDisabled = disabled;
         const QColor thresholdColour = disabled ? Palette::gray : withOpacity(Palette::blue, 0.5);
         // The symbols keep their colour while the buttons wait for a first "Match".
-        m_minusButton->setIcon(drawnSymbolIcon(QStringLiteral("minus"), thresholdColour, true));
-        m_plusButton->setIcon(drawnSymbolIcon(QStringLiteral("plus"), thresholdColour, true));
+        m_minusButton->setIcon(symbolIcon(QStringLiteral("minus"), thresholdColour, true));
+        m_plusButton->setIcon(symbolIcon(QStringLiteral("plus"), thresholdColour, true));
         setLabelColour(m_matchButton, disabled ? Palette::gray : Palette::blue);
     }
     m_matchButton->setEnabled(!disabled);

@@ -2,7 +2,7 @@
 
 #include "model/Palette.h"
 #include "model/templatematching/PythonBridge.h"
-#include "view/Symbols.h"
+#include "view/modifiers/Symbols.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>

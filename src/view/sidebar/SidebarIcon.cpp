@@ -1,7 +1,7 @@
 #include "view/sidebar/SidebarIcon.h"
 
 #include "model/Palette.h"
-#include "view/Symbols.h"
+#include "view/modifiers/Symbols.h"
 
 #include <QEasingCurve>
 #include <QMouseEvent>
