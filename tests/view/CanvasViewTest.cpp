@@ -2,6 +2,7 @@
 #include "FakeFileDialogs.h"
 #include "TestEnvironment.h"
 #include "TestImages.h"
+#include "view/ZoomStep.h"
 #include "view/canvas/AddImagePrompt.h"
 #include "view/canvas/BoxView.h"
 #include "view/canvas/DisplayImageView.h"
@@ -430,6 +431,34 @@ TEST(CanvasView, DisplayedSizeIsThePixelSizeTimesTheZoomOfTheCurrentImage)
     EXPECT_EQ(b->scaledWidth, 60);
     EXPECT_EQ(b->scaledHeight, 40);
     EXPECT_FALSE(c.view.isMatchClicked());
+}
+
+TEST(CanvasView, TheSidebarsZoomStepGrowsThePictureAndItsBoxesFromTheirOldSize)
+{
+    Canvas c;
+    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
+    c.boxes.appendBox(std::make_shared<BoundingBoxProperty>(Point { 50, 20 }, Point { 80, 90 }, "cat"), 0, false);
+    Canvas::settle();
+
+    ZoomTransition& transition = ZoomTransition::instance();
+    ASSERT_TRUE(transition.animatedZoomStep(c.images, c.boxes, zoomInFactor));
+    // The model has its new zoom at once; the picture and the box are still drawn at the old one.
+    EXPECT_DOUBLE_EQ(c.lastBox()->startLocation().x, 55);
+    EXPECT_EQ(c.area()->imageRect(), QRectF(0, 0, 110, 110));
+    ASSERT_TRUE(transition.running());
+    QImage shot = c.area()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(98, 10), colourA);
+    EXPECT_NE(shot.pixelColor(103, 10), colourA);
+    EXPECT_EQ(shot.pixelColor(50, 60), Palette::green);
+    EXPECT_NE(shot.pixelColor(55, 60), Palette::green);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!transition.running(), 2000);
+    Canvas::settle();
+    shot = c.area()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(108, 10), colourA);
+    EXPECT_NE(shot.pixelColor(112, 10), colourA);
+    EXPECT_EQ(shot.pixelColor(55, 60), Palette::green);
+    EXPECT_NE(shot.pixelColor(50, 60), Palette::green);
 }
 
 TEST(CanvasView, APictureThatCannotBeReadIsOpenedWithoutHarm)

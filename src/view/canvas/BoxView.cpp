@@ -1,5 +1,6 @@
 #include "view/canvas/BoxView.h"
 
+#include "view/ZoomStep.h"
 #include "view/canvas/BoxInfoField.h"
 #include "view/canvas/Drawing.h"
 #include "view/modifiers/Symbols.h"
@@ -45,6 +46,7 @@ BoxView::BoxView(SharedObjects shared, FunctionalityBarNavigator& navigator, QWi
     connect(&m_shared.boundingBoxManager, &ObservableObject::changed, this, &BoxView::modelChanged);
     connect(&m_shared.imageManager, &ObservableObject::changed, this, &BoxView::modelChanged);
     connect(&m_navigator, &ObservableObject::changed, this, qOverload<>(&QWidget::update));
+    connect(&ZoomTransition::instance(), &ZoomTransition::displayFactorChanged, this, qOverload<>(&QWidget::update));
 }
 
 // The editor this overlay opened goes with it.
@@ -70,13 +72,13 @@ const BoundingBoxManager::BoxList* BoxView::currentList() const
 }
 
 // Only the selected box follows a running move drag.
-BoxView::Layout BoxView::layoutOf(const BoundingBoxProperty& box) const
+BoxView::Layout BoxView::layoutOf(const BoundingBoxProperty& box, double scale) const
 {
     Point offset;
     const BoxPtr& selected = m_shared.boundingBoxManager.currentSelectedBox.get();
     if (selected && *selected == box)
         offset = { m_movingOffset.width, m_movingOffset.height };
-    Layout layout { box.startLocation() + offset, box.endLocation() + offset, {} };
+    Layout layout { box.startLocation() * scale + offset, box.endLocation() * scale + offset, {}, scale };
     layout.outline = QRectF(QPointF(layout.start.x, layout.start.y), QPointF(layout.end.x, layout.end.y)).normalized();
     return layout;
 }
@@ -143,10 +145,13 @@ void BoxView::paintEvent(QPaintEvent* event)
     const BoxPtr& selected = m_shared.boundingBoxManager.currentSelectedBox.get();
     const QColor& selectedColor = m_shared.boundingBoxManager.currentSelectedBoxColor.get();
     const double reach = PointView::handleSize / 2 + lineWidth;
+    // While the sidebar's zoom step eases in, the corners are drawn on their way from the old zoom;
+    // handles and badges keep their size.
+    const double scale = ZoomTransition::instance().displayFactor();
     for (const BoxPtr& box : *list) {
         if (!box->toShow())
             continue;
-        const Layout layout = layoutOf(*box);
+        const Layout layout = layoutOf(*box, scale);
         // Cheap rejection first: the vertical extent of outline, handles and badges.
         const double top = std::min(layout.outline.top() - reach, layout.start.y - labelLift - badgeHeight / 2);
         const double bottom = std::max(layout.outline.bottom() + reach,
@@ -174,8 +179,8 @@ void BoxView::paintBox(QPainter& painter, const BoundingBoxProperty& box, const 
     drawRectangle(painter, { start.x(), start.y() }, { end.x(), end.y() }, color, boxFill(), lineWidth);
     // While one of its handles is dragged, the handles show the drag's corners.
     const bool held = m_handleDrag && m_handleDrag->boundingBox().get() == &box;
-    const Point startHandle = held ? m_handleDrag->startLocRect() : layout.start;
-    const Point endHandle = held ? m_handleDrag->endLocRect() : layout.end;
+    const Point startHandle = held ? m_handleDrag->startLocRect() * layout.scale : layout.start;
+    const Point endHandle = held ? m_handleDrag->endLocRect() * layout.scale : layout.end;
     m_sprites.drawHandle(painter, QPointF(startHandle.x, startHandle.y));
     m_sprites.drawHandle(painter, QPointF(endHandle.x, endHandle.y));
     m_sprites.drawBadge(painter, label.topLeft(), box.classLabel(), Palette::white);

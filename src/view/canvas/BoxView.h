@@ -65,10 +65,12 @@ private:
         Point start;
         Point end;
         QRectF outline;
+        double scale = 1.0; // of the corners, while a zoom transition runs
     };
 
     const BoundingBoxManager::BoxList* currentList() const;
-    Layout layoutOf(const BoundingBoxProperty& box) const;
+    // scale: the zoom transition's display factor when painting; hits are tested at the corners.
+    Layout layoutOf(const BoundingBoxProperty& box, double scale = 1.0) const;
     QRectF labelBadge(const Layout& layout, const QString& text) const;
     QRectF templateBadge(const Layout& layout) const;
     Point toBox(QPointF widgetPosition) const;

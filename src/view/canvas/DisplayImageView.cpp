@@ -2,6 +2,7 @@
 
 #include "model/BoundingBoxProperty.h"
 #include "model/Palette.h"
+#include "view/ZoomStep.h"
 #include "view/canvas/AddImagePrompt.h"
 #include "view/canvas/BoxView.h"
 #include "view/canvas/CurrentImage.h"
@@ -75,6 +76,7 @@ DisplayImageView::DisplayImageView(SharedObjects shared, FunctionalityBarNavigat
 
     connect(&m_shared.imageManager, &ObservableObject::changed, this, &DisplayImageView::refresh);
     connect(&m_shared.cursorManager, &ObservableObject::changed, m_previewLayer, qOverload<>(&QWidget::update));
+    connect(&ZoomTransition::instance(), &ZoomTransition::displayFactorChanged, this, qOverload<>(&QWidget::update));
     refresh();
 }
 
@@ -148,7 +150,11 @@ void DisplayImageView::paintImage(QPainter& painter, const QRectF& exposed)
     if (!current)
         return;
     const ImageProperty& image = *current->image;
-    const QRectF target = imageRect();
+    // While the sidebar's zoom step eases in, the picture grows or shrinks about its top-left corner
+    // from its old size.
+    const double transition = ZoomTransition::instance().displayFactor();
+    QRectF target = imageRect();
+    target.setSize(target.size() * transition);
     if (image.imageNS.isNull() || image.originalWidth <= 0 || image.originalHeight <= 0) {
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(
@@ -166,7 +172,7 @@ void DisplayImageView::paintImage(QPainter& painter, const QRectF& exposed)
     const double ky = frame.height() / target.height();
     const QRectF source(frame.x() + (visible.x() - target.x()) * kx, frame.y() + (visible.y() - target.y()) * ky,
         visible.width() * kx, visible.height() * ky);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, current->zoom != 1.0);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, current->zoom * transition != 1.0);
     painter.drawImage(visible, picture, source);
 
     // The ground's rounded corners stay rounded under the picture.
