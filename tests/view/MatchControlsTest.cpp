@@ -20,10 +20,6 @@
 #include <set>
 #include <tuple>
 
-// As in the bridge's test: OpenSSL, loaded by numpy, keeps allocations until exit, and only a full
-// unwind shows the libpython frames that the suppressions name.
-extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
-
 namespace
 {
 constexpr int side = 24;

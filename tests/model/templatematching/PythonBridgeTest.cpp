@@ -18,10 +18,6 @@
 #include <set>
 #include <tuple>
 
-// numpy loads OpenSSL, which keeps allocations until exit; the fast unwinder stops inside libcrypto,
-// so the suppression of libpython would not see where they come from. Unwinding fully, it does.
-extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
-
 namespace
 {
 const QString debianLibrary = QStringLiteral("/usr/lib/x86_64-linux-gnu/libpython3.11.so.1.0");
