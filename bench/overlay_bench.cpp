@@ -1,42 +1,17 @@
-#include "view/SharedObjects.h"
+#include "WidgetBench.h"
 #include "view/canvas/BoxView.h"
-#include "viewmodel/FunctionalityBarNavigator.h"
 
-#include <benchmark/benchmark.h>
-
-#include <QApplication>
-#include <QDir>
 #include <QHelpEvent>
 #include <QImage>
-#include <QPainter>
-#include <QTemporaryDir>
 
 #include <memory>
 
 namespace
 {
-class NoDialogs : public FileDialogs
-{
-public:
-    QStringList openImages() override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString openFile(const QString&) override { return {}; }
-    QString chooseFolder(const QString&) override { return {}; }
-};
-
 // One image displayed at 4000 x 3000 with 10,000 labelled boxes on a 100 x 100 grid, every fourth a
 // template, under an overlay the size of a window. Corners are fractional, as after any zoom. The
 // overlay's origin pans the image.
-struct Scene {
-    ImageManager images;
-    BoundingBoxManager boxes;
-    CursorManager cursor;
-    MatchSetting match;
-    NoDialogs dialogs;
-    FunctionalityBarNavigator navigator;
+struct Scene : WidgetBench::CanvasObjects {
     std::unique_ptr<BoxView> view;
 
     Scene()
@@ -55,7 +30,7 @@ struct Scene {
         boxes.allBoundingBoxes.set(std::move(lists));
         boxes.currentSelectedBox.set(boxes.allBoundingBoxes.get()[0][5050]);
         boxes.currentSelectedBoxColor.set(Palette::blue);
-        view = std::make_unique<BoxView>(SharedObjects { images, boxes, cursor, match, dialogs }, navigator);
+        view = std::make_unique<BoxView>(shared(), navigator);
         view->resize(1280, 800);
     }
 };
@@ -105,14 +80,4 @@ static void BM_tooltipLookup(benchmark::State& state)
 }
 BENCHMARK(BM_tooltipLookup)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv)
-{
-    QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+int main(int argc, char** argv) { return WidgetBench::run(argc, argv); }

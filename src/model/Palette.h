@@ -17,4 +17,11 @@ inline const QColor pink { 0xFF, 0x2D, 0x55 };
 inline const QColor magenta { 0xFF, 0x00, 0xFF };
 inline const QColor black { 0, 0, 0 };
 inline const QColor white { 0xFF, 0xFF, 0xFF };
+
+// A colour at an opacity from 0 to 1.
+inline QColor withOpacity(QColor color, double opacity)
+{
+    color.setAlphaF(float(opacity));
+    return color;
+}
 } // namespace Palette

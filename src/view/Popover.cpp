@@ -49,12 +49,9 @@ void Popover::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event);
     QPainter painter(this);
-    QColor from = Palette::magenta, to = Palette::blue;
-    from.setAlphaF(0.1f);
-    to.setAlphaF(0.1f);
     QLinearGradient wash(rect().topLeft(), rect().bottomRight());
-    wash.setColorAt(0, from);
-    wash.setColorAt(1, to);
+    wash.setColorAt(0, Palette::withOpacity(Palette::magenta, 0.1));
+    wash.setColorAt(1, Palette::withOpacity(Palette::blue, 0.1));
     painter.fillRect(rect(), wash);
     drawFrame(&painter);
 }

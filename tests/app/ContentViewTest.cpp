@@ -1,4 +1,5 @@
 #include "app/ContentView.h"
+#include "CanvasFixture.h"
 #include "TestEnvironment.h"
 #include "TestImages.h"
 #include "app/KestruneApp.h"
@@ -14,11 +15,7 @@
 
 namespace
 {
-void settle()
-{
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-}
+void settle() { CanvasFixture::settle(); }
 } // namespace
 
 TEST(ContentView, ColumnWidthsFollowTheScreenWidth)

@@ -20,6 +20,8 @@ struct CanvasFixture {
     MatchSetting matchSetting;
     SharedObjects shared { imageManager, boundingBoxManager, cursorManager, matchSetting, dialogs };
 
+    CanvasFixture() { imageManager.setFileDialogs(&dialogs); }
+
     // Opens a picture as the user would: the image and an empty box list.
     ImagePtr open(const QString& name, int width = 100, int height = 80, QColor fill = Qt::gray)
     {
@@ -33,17 +35,20 @@ struct CanvasFixture {
         return image;
     }
 
-    BoxPtr addBox(std::int64_t imageIndex, Point start, Point end, const QString& label = {}, bool isTemplate = false)
+    BoxPtr addBox(std::int64_t imageIndex, Point start, Point end, const QString& label = {}, bool isTemplate = false,
+        bool requestEditor = false)
     {
         auto box = std::make_shared<BoundingBoxProperty>(start, end, label, 1.0, 1.0, true, isTemplate);
-        boundingBoxManager.appendBox(box, imageIndex, false);
+        boundingBoxManager.appendBox(box, imageIndex, requestEditor);
         return box;
     }
 
-    // Lets the views see the changes (they refresh once per event-loop pass).
+    // Lets the views see the changes (they refresh once per event-loop pass) and lets widgets that
+    // were let go be deleted.
     static void settle()
     {
         for (int i = 0; i < 3; ++i)
             QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };

@@ -2,7 +2,11 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 #include <QString>
+
+#include <cstring>
+#include <random>
 
 namespace TestImages
 {
@@ -14,5 +18,25 @@ inline QString write(const QString& dir, const QString& name, int width, int hei
     const QString path = dir + QLatin1Char('/') + name;
     image.save(path);
     return path;
+}
+
+// A grey picture of random pixels: templates cut from it match only where they were planted.
+inline QImage noise(int width, int height, unsigned seed)
+{
+    QImage image(width, height, QImage::Format_Grayscale8);
+    std::mt19937 random(seed);
+    for (int y = 0; y < height; ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < width; ++x)
+            row[x] = uchar(random() & 0xff);
+    }
+    return image;
+}
+
+// Copies a grey pattern into a grey picture with its top-left corner at a point.
+inline void plant(QImage& image, const QImage& pattern, QPoint at)
+{
+    for (int row = 0; row < pattern.height(); ++row)
+        std::memcpy(image.scanLine(at.y() + row) + at.x(), pattern.constScanLine(row), size_t(pattern.width()));
 }
 } // namespace TestImages

@@ -19,7 +19,7 @@ struct Editor {
     QPointer<BoxInfoField> window;
 
     Editor(OverlayScene& scene, std::int64_t index)
-        : window(new BoxInfoField(scene.shared(), index))
+        : window(new BoxInfoField(scene.shared, index))
     {
         openInWindow(window, QStringLiteral("Bounding Box"));
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
@@ -84,13 +84,13 @@ TEST(BoxInfoField, ShowsTheBoxAndTheClassesOfTheImagesUpToTheCurrentOne)
     scene.add({ 0, 0 }, { 5, 5 }, "cat");
     scene.add({ 0, 0 }, { 5, 5 }, "dog");
     scene.add({ 0, 0 }, { 5, 5 }, "cat");
-    scene.boxes.hideCurrentBox(1, 0);
+    scene.boundingBoxManager.hideCurrentBox(1, 0);
     scene.add({ 0, 0 }, { 5, 5 }, "", false, 1);
     scene.add({ 0, 0 }, { 5, 5 }, "Cat", false, 1);
-    scene.boxes.appendBox(pixelBox({ 10, 20.5 }, { 110, 220 }, "cat"), 1, false);
-    scene.boxes.appendBox(pixelBox({ 1.0 / 3, 1e-05 }, { 120, 7 }, "dog", 1.0, true), 1, false);
+    scene.boundingBoxManager.appendBox(pixelBox({ 10, 20.5 }, { 110, 220 }, "cat"), 1, false);
+    scene.boundingBoxManager.appendBox(pixelBox({ 1.0 / 3, 1e-05 }, { 120, 7 }, "dog", 1.0, true), 1, false);
     scene.add({ 0, 0 }, { 5, 5 }, "bird", false, 2);
-    scene.images.currentImageIndex.set(1);
+    scene.imageManager.currentImageIndex.set(1);
     scene.settle();
 
     Editor editor(scene, 2);
@@ -110,7 +110,7 @@ TEST(BoxInfoField, ShowsTheBoxAndTheClassesOfTheImagesUpToTheCurrentOne)
     second.label()->setFocus();
     QTest::keyClick(second.label(), Qt::Key_Return);
     OverlayScene::settle();
-    const BoxPtr box = scene.boxes.boxAt(3, 1);
+    const BoxPtr box = scene.boundingBoxManager.boxAt(3, 1);
     EXPECT_TRUE(box->originalStartLoc() == (Point { 1.0 / 3, 1e-05 }));
     EXPECT_FALSE(second.open());
 }
@@ -118,9 +118,9 @@ TEST(BoxInfoField, ShowsTheBoxAndTheClassesOfTheImagesUpToTheCurrentOne)
 TEST(BoxInfoField, CoordinateFieldsRefuseLettersAndSaveOnlyWhatReadsAsANumber)
 {
     OverlayScene scene;
-    scene.images.allCurrentScaleFactors.set({ 1.5 });
-    scene.boxes.appendBox(pixelBox({ 10, 20 }, { 110, 220 }, "cat", 1.5), 0, false);
-    const BoxPtr box = scene.boxes.boxAt(0, 0);
+    scene.imageManager.allCurrentScaleFactors.set({ 1.5 });
+    scene.boundingBoxManager.appendBox(pixelBox({ 10, 20 }, { 110, 220 }, "cat", 1.5), 0, false);
+    const BoxPtr box = scene.boundingBoxManager.boxAt(0, 0);
 
     {
         Editor editor(scene, 0);
@@ -201,14 +201,14 @@ TEST(BoxInfoField, SaveNeedsALabelAndCancelWritesNothing)
         OverlayScene::settle();
         EXPECT_FALSE(editor.open());
         EXPECT_TRUE(unchanged());
-        EXPECT_FALSE(scene.boxes.toShowInfoUI.get()); // a label was in the field
+        EXPECT_FALSE(scene.boundingBoxManager.toShowInfoUI.get()); // a label was in the field
     }
     {
         Editor editor(scene, 1);
         QTest::keyClick(editor.label(), Qt::Key_Escape);
         OverlayScene::settle();
         EXPECT_FALSE(editor.open());
-        EXPECT_TRUE(scene.boxes.toShowInfoUI.get()); // still no label
+        EXPECT_TRUE(scene.boundingBoxManager.toShowInfoUI.get()); // still no label
         EXPECT_TRUE(unchanged());
     }
     {
@@ -221,7 +221,7 @@ TEST(BoxInfoField, SaveNeedsALabelAndCancelWritesNothing)
     }
     EXPECT_EQ(box->classLabel(), "bird");
     EXPECT_FALSE(box->markTemplate());
-    EXPECT_FALSE(scene.boxes.toShowInfoUI.get());
+    EXPECT_FALSE(scene.boundingBoxManager.toShowInfoUI.get());
 }
 
 TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
@@ -248,10 +248,10 @@ TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
 
     // Another image becomes current while the editor is open: Save still edits its own box, at the
     // zoom of the box's image.
-    scene.images.allCurrentScaleFactors.set({ 2.0, 1.0 });
+    scene.imageManager.allCurrentScaleFactors.set({ 2.0, 1.0 });
     {
         Editor editor(scene, 0);
-        scene.images.currentImageIndex.set(1);
+        scene.imageManager.currentImageIndex.set(1);
         scene.settle();
         editor.type("Class Label", "dog");
         editor.type("Start Location x", "7");
@@ -260,13 +260,13 @@ TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
     }
     EXPECT_EQ(box->classLabel(), "dog");
     EXPECT_EQ(box->startLocation().x, 14);
-    EXPECT_EQ(scene.boxes.boxAt(0, 1)->classLabel(), "other");
+    EXPECT_EQ(scene.boundingBoxManager.boxAt(0, 1)->classLabel(), "other");
 
     // Its box's list goes away: nothing left to save.
-    scene.images.currentImageIndex.set(0);
+    scene.imageManager.currentImageIndex.set(0);
     {
         Editor editor(scene, 0);
-        scene.boxes.deleteBoxForImage(0);
+        scene.boundingBoxManager.deleteBoxForImage(0);
         scene.settle();
         EXPECT_FALSE(editor.button("Save")->isEnabled());
     }

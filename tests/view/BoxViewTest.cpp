@@ -1,7 +1,7 @@
 #include "OverlayScene.h"
 
-#include <QMenu>
-#include <QTimer>
+#include "Menus.h"
+
 #include <QToolTip>
 
 #include <gtest/gtest.h>
@@ -14,27 +14,16 @@ QColor pixel(const QImage& image, QPoint p) { return image.pixelColor(p); }
 bool tintedRed(QColor c) { return c.red() == 255 && c.green() < 245 && c.green() > 220 && c.blue() < 245; }
 
 // Opens the context menu at a point as a right click does, and picks the entry with the given text.
+// Returns the menu's entries, joined.
 QString chooseFromContextMenu(OverlayScene& scene, QPoint at, const QString& entry, bool* hadIcon = nullptr)
 {
-    QString seen;
-    QTimer::singleShot(0, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        for (QAction* action : menu->actions()) {
-            seen += action->text();
-            if (action->text() == entry) {
-                if (hadIcon)
-                    *hadIcon = !action->icon().isNull();
-                action->trigger();
-            }
-        }
-        menu->close();
-    });
+    MenuAnswerer answerer(entry);
     QWindow* window = scene.canvas.windowHandle();
     QTest::mouseClick(window, Qt::RightButton, {}, scene.view->mapTo(&scene.canvas, at));
     scene.settle();
-    return seen;
+    if (hadIcon)
+        *hadIcon = answerer.chosenHadIcon();
+    return answerer.entries().join(QString());
 }
 } // namespace
 
@@ -43,7 +32,7 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSay)
     OverlayScene scene(2);
     scene.add({ 20, 30 }, { 120, 90 }, "cat", true);
     const BoxPtr hidden = scene.add({ 200, 150 }, { 300, 250 }, "dog");
-    scene.boxes.hideCurrentBox(1, 0);
+    scene.boundingBoxManager.hideCurrentBox(1, 0);
     scene.add({ 300, 30 }, { 380, 90 }, "plain");
     scene.add({ 20, 200 }, { 120, 260 }, "elsewhere", false, 1);
     scene.settle();
@@ -81,7 +70,7 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSay)
     EXPECT_EQ(scene.render().pixelColor(10 + 20, 10 + 60), Palette::green);
 
     // No current image: nothing at all.
-    scene.images.currentImageIndex.set(5);
+    scene.imageManager.currentImageIndex.set(5);
     scene.settle();
     EXPECT_EQ(scene.render().pixelColor(10 + 20, 10 + 60), white);
 }
@@ -94,30 +83,30 @@ TEST(BoxView, ClickSelectsTheTopmostBoxAndEmptySpaceReachesTheCanvas)
 
     QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(60, 50));
     scene.settle();
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), lower));
-    EXPECT_EQ(scene.boxes.currentSelectedBoxColor.get(), Palette::blue);
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), lower));
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     EXPECT_EQ(scene.render().pixelColor(scene.at(19, 50)), Palette::blue);
     EXPECT_EQ(scene.render().pixelColor(scene.at(199, 120)), Palette::green);
 
     // Where the boxes overlap, the later one is hit.
     QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(110, 80));
     scene.settle();
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), upper));
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), upper));
     // The label badge belongs to its box.
     QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(70, 12));
     scene.settle();
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), lower));
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), lower));
     EXPECT_EQ(scene.canvas.presses, 0);
 
     // Empty space, and boxes that are hidden, let the press through and leave the selection.
     QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(300, 250));
     EXPECT_EQ(scene.canvas.presses, 1);
-    scene.boxes.hideCurrentBox(1, 0);
-    scene.boxes.currentSelectedBox.set(lower);
+    scene.boundingBoxManager.hideCurrentBox(1, 0);
+    scene.boundingBoxManager.currentSelectedBox.set(lower);
     scene.settle();
     QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(180, 130));
     EXPECT_EQ(scene.canvas.presses, 2);
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), lower));
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), lower));
     EXPECT_FALSE(scene.view->testAttribute(Qt::WA_TransparentForMouseEvents));
 
     // The moves and the release of a press let through reach the canvas as well; those of a press
@@ -139,34 +128,34 @@ TEST(BoxView, DeleteRectangleHidesTheBoxAndRecordsTheUndoEntry)
     OverlayScene scene;
     scene.add({ 20, 30 }, { 120, 90 });
     const BoxPtr target = scene.add({ 200, 30 }, { 300, 90 }, "dog");
-    scene.boxes.currentSelectedBox.set(target);
-    scene.boxes.currentSelectedBoxColor.set(Palette::blue);
+    scene.boundingBoxManager.currentSelectedBox.set(target);
+    scene.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
     scene.settle();
 
     bool hadIcon = false;
     EXPECT_EQ(chooseFromContextMenu(scene, scene.at(250, 60), "Delete Rectangle", &hadIcon), "Delete Rectangle");
     EXPECT_TRUE(hadIcon);
     EXPECT_FALSE(target->toShow());
-    ASSERT_EQ(scene.boxes.undoStack.get().size(), 1u);
-    EXPECT_EQ(scene.boxes.undoStack.get()[0].boxIndex, 1);
-    EXPECT_EQ(scene.boxes.undoStack.get()[0].imageIndex, 0);
-    EXPECT_TRUE(sameBox(scene.boxes.undoStack.get()[0].box, target));
-    EXPECT_EQ(scene.boxes.currentSelectedBox.get(), nullptr);
-    EXPECT_EQ(scene.boxes.currentSelectedBoxColor.get(), Palette::green);
+    ASSERT_EQ(scene.boundingBoxManager.undoStack.get().size(), 1u);
+    EXPECT_EQ(scene.boundingBoxManager.undoStack.get()[0].boxIndex, 1);
+    EXPECT_EQ(scene.boundingBoxManager.undoStack.get()[0].imageIndex, 0);
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.undoStack.get()[0].box, target));
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
     EXPECT_EQ(scene.render().pixelColor(scene.at(200, 60)), QColor(Qt::white));
-    EXPECT_EQ(scene.boxes.allBoundingBoxes.get()[0].size(), 2u);
+    EXPECT_EQ(scene.boundingBoxManager.allBoundingBoxes.get()[0].size(), 2u);
 
     // A right click beside every box is the canvas's.
     EXPECT_EQ(chooseFromContextMenu(scene, scene.at(250, 200), "Delete Rectangle"), "");
     EXPECT_EQ(scene.canvas.contextMenus, 1);
-    EXPECT_EQ(scene.boxes.undoStack.get().size(), 1u);
+    EXPECT_EQ(scene.boundingBoxManager.undoStack.get().size(), 1u);
 }
 
 TEST(BoxView, TooltipShowsTheLabelAndTheImagePixelCorners)
 {
     OverlayScene scene;
     const BoxPtr box = std::make_shared<BoundingBoxProperty>(Point { 15, 30.75 }, Point { 165, 330 }, "cat", 1.0, 1.5);
-    scene.boxes.appendBox(box, 0, false);
+    scene.boundingBoxManager.appendBox(box, 0, false);
     scene.settle();
     const QString expected
         = "Class: cat\nStart Location: (10.000000,20.500000) \nEnd Location: (110.000000,220.000000)";
@@ -197,15 +186,15 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
     QTest::mouseMove(scene.view, scene.at(80, 55));
     QTest::mouseMove(scene.view, scene.at(100, 75));
     scene.settle();
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), box));
-    EXPECT_EQ(scene.boxes.currentSelectedBoxColor.get(), Palette::blue);
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), box));
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     EXPECT_EQ(corners(), (std::vector<double> { 20, 30, 100, 80 }));
     EXPECT_EQ(scene.render().pixelColor(scene.at(59, 70)), Palette::blue);
     QTest::mouseRelease(scene.view, Qt::LeftButton, {}, scene.at(100, 75));
     scene.settle();
     EXPECT_EQ(corners(), (std::vector<double> { 60, 50, 140, 100 }));
     EXPECT_EQ(box->originalStartLoc().x, 60);
-    EXPECT_EQ(scene.boxes.currentSelectedBoxColor.get(), Palette::blue);
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     EXPECT_EQ(scene.render().pixelColor(scene.at(59, 70)), Palette::blue);
     EXPECT_EQ(scene.render().pixelColor(scene.at(19, 70)), QColor(Qt::white));
 
@@ -218,7 +207,7 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
     EXPECT_EQ(corners(), (std::vector<double> { 0, 250, 80, 300 }));
     scene.drag(scene.at(40, 275), scene.at(40, -30));
     EXPECT_EQ(corners(), (std::vector<double> { 0, 0, 80, 50 }));
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), box));
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), box));
 
     // A movement under the threshold is a click: nothing moves.
     scene.drag(scene.at(40, 25), scene.at(46, 31));
@@ -227,7 +216,7 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
     // A box wider than the displayed image ends on the right edge.
     const BoxPtr wide = scene.add({ 50, 200 }, { 550, 260 });
     scene.drag(scene.at(300, 230), scene.at(280, 240));
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), wide));
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), wide));
     EXPECT_EQ(wide->endLocation().x, 400);
     EXPECT_EQ(wide->startLocation().x, -100);
     EXPECT_EQ(wide->endLocation().y - wide->startLocation().y, 60);
@@ -235,12 +224,12 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
     // A box deleted while it is dragged stays where it was, and nothing selects it again.
     QTest::mousePress(scene.view, Qt::LeftButton, {}, scene.at(40, 25));
     QTest::mouseMove(scene.view, scene.at(80, 25));
-    scene.boxes.hideCurrentBox(0, 0);
+    scene.boundingBoxManager.hideCurrentBox(0, 0);
     QTest::mouseMove(scene.view, scene.at(120, 25));
     QTest::mouseRelease(scene.view, Qt::LeftButton, {}, scene.at(120, 25));
     scene.settle();
     EXPECT_EQ(corners(), (std::vector<double> { 0, 0, 80, 50 }));
-    EXPECT_EQ(scene.boxes.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
 }
 
 TEST(BoxView, DoubleClickSelectsAndOpensOneEditorAtATime)
@@ -251,19 +240,19 @@ TEST(BoxView, DoubleClickSelectsAndOpensOneEditorAtATime)
 
     QTest::mouseDClick(scene.view, Qt::LeftButton, {}, scene.at(60, 60));
     scene.settle();
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), first));
-    EXPECT_EQ(scene.boxes.currentSelectedBoxColor.get(), Palette::blue);
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), first));
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     ASSERT_EQ(OverlayScene::openEditors().size(), 1);
     EXPECT_TRUE(sameBox(OverlayScene::openEditors()[0]->boundingBox(), first));
     EXPECT_EQ(OverlayScene::openEditors()[0]->windowTitle(), "Bounding Box");
 
     QTest::mouseDClick(scene.view, Qt::LeftButton, {}, scene.at(250, 60));
     scene.settle();
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), second));
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), second));
     ASSERT_EQ(OverlayScene::openEditors().size(), 1);
     EXPECT_TRUE(sameBox(scene.view->editorWindow()->boundingBox(), second));
     // Replacing an editor is not a Cancel: the request flag is untouched.
-    EXPECT_FALSE(scene.boxes.toShowInfoUI.get());
+    EXPECT_FALSE(scene.boundingBoxManager.toShowInfoUI.get());
 }
 
 TEST(BoxView, RequestedEditorOpensForBoxesThatComeOnScreen)
@@ -278,24 +267,24 @@ TEST(BoxView, RequestedEditorOpensForBoxesThatComeOnScreen)
     const BoxPtr drawn = scene.add({ 20, 30 }, { 120, 90 }, "", true, 0, true);
     ASSERT_EQ(OverlayScene::openEditors().size(), 1);
     EXPECT_TRUE(sameBox(scene.view->editorWindow()->boundingBox(), drawn));
-    EXPECT_EQ(scene.boxes.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
 
     // Cancel with an empty label keeps the request: the next image's boxes each come on screen,
     // and the last one keeps its editor.
     scene.view->editorWindow()->reject();
     scene.settle();
-    EXPECT_TRUE(scene.boxes.toShowInfoUI.get());
+    EXPECT_TRUE(scene.boundingBoxManager.toShowInfoUI.get());
     EXPECT_TRUE(OverlayScene::openEditors().isEmpty());
-    scene.images.currentImageIndex.set(1);
+    scene.imageManager.currentImageIndex.set(1);
     scene.settle();
     ASSERT_EQ(OverlayScene::openEditors().size(), 1);
     EXPECT_TRUE(sameBox(scene.view->editorWindow()->boundingBox(), lastOfSecond));
-    EXPECT_TRUE(scene.boxes.toShowInfoUI.get());
+    EXPECT_TRUE(scene.boundingBoxManager.toShowInfoUI.get());
 
     // Without the request, boxes come and go silently.
     scene.view->editorWindow()->dismiss();
-    scene.boxes.toShowInfoUI.set(false);
-    scene.images.currentImageIndex.set(0);
+    scene.boundingBoxManager.toShowInfoUI.set(false);
+    scene.imageManager.currentImageIndex.set(0);
     scene.add({ 200, 30 }, { 250, 90 }, "quiet", false, 0, false);
     EXPECT_TRUE(OverlayScene::openEditors().isEmpty());
 }

@@ -3,7 +3,8 @@
 
 #include "Alerts.h"
 #include "CanvasHost.h"
-#include "model/templatematching/PythonRuntime.h"
+#include "TestPython.h"
+#include "viewmodel/ExchangeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <random>
 #include <set>
 #include <tuple>
 
@@ -25,21 +24,8 @@ namespace
 constexpr int side = 24;
 constexpr double zoom = 1.5;
 
-QImage noise(int width, int height, unsigned seed)
-{
-    QImage image(width, height, QImage::Format_Grayscale8);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.scanLine(y)[x] = uchar(random() & 0xff);
-    return image;
-}
-
-void plant(QImage& image, const QImage& pattern, QPoint at)
-{
-    for (int row = 0; row < pattern.height(); ++row)
-        std::memcpy(image.scanLine(at.y() + row) + at.x(), pattern.constScanLine(row), size_t(pattern.width()));
-}
+using TestImages::noise;
+using TestImages::plant;
 
 QString cacheDir() { return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation); }
 
@@ -53,12 +39,7 @@ using Boxes = std::set<std::tuple<QString, double, double, double, double>>;
 class MatchControlsTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        setenv("PYTHONDONTWRITEBYTECODE", "1", 1);
-        PythonRuntime::putBundledScriptsOnPath();
-        PythonRuntime::instance().selectLibrary(QStringLiteral("/usr/lib/x86_64-linux-gnu/libpython3.11.so.1.0"));
-    }
+    static void SetUpTestSuite() { TestPython::start(); }
 };
 
 // A scene with copies of a cat and a dog: the first cat is a template, the first dog a deleted
@@ -285,11 +266,12 @@ TEST_F(MatchControlsTest, AFailureIsShownAndTheBoxesStay)
 
 TEST(MatchControls, ExchangeFileName)
 {
-    EXPECT_EQ(MatchControls::exchangeFileName("cat.small.png"), ".cat.json");
-    EXPECT_EQ(MatchControls::exchangeFileName("photo.png"), ".photo.json");
-    EXPECT_EQ(MatchControls::exchangeFileName("scan"), ".scan.json");
-    EXPECT_EQ(MatchControls::exchangeFileName(".hidden.png"), ".hidden.json");
-    EXPECT_EQ(MatchControls::exchangeFileName("..a..b.png"), ".a.json");
-    EXPECT_EQ(
-        MatchControls::exchangeFileName(QString::fromUtf8("naïve name.jpg")), QString::fromUtf8(".naïve name.json"));
+    // A name of dots alone has no first piece; it still gets a file of its own.
+    EXPECT_EQ(exchangeFileName("..."), ".image.json");
+    EXPECT_EQ(exchangeFileName("cat.small.png"), ".cat.json");
+    EXPECT_EQ(exchangeFileName("photo.png"), ".photo.json");
+    EXPECT_EQ(exchangeFileName("scan"), ".scan.json");
+    EXPECT_EQ(exchangeFileName(".hidden.png"), ".hidden.json");
+    EXPECT_EQ(exchangeFileName("..a..b.png"), ".a.json");
+    EXPECT_EQ(exchangeFileName(QString::fromUtf8("naïve name.jpg")), QString::fromUtf8(".naïve name.json"));
 }

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "FakeFileDialogs.h"
-#include "TestEnvironment.h"
-#include "TestImages.h"
-#include "view/SharedObjects.h"
+#include "CanvasFixture.h"
 #include "view/canvas/BoxInfoField.h"
 #include "view/canvas/BoxView.h"
 #include "viewmodel/FunctionalityBarNavigator.h"
@@ -52,32 +49,22 @@ protected:
 
 // Open images with one box list each, and an overlay over a stand-in canvas with the image's
 // top-left corner at `origin`.
-struct OverlayScene {
-    ImageManager images;
-    BoundingBoxManager boxes;
-    CursorManager cursor;
-    MatchSetting match;
-    FakeFileDialogs dialogs;
+struct OverlayScene : CanvasFixture {
     FunctionalityBarNavigator navigator;
     CanvasStandIn canvas;
     BoxView* view = nullptr;
     QPoint origin { 50, 40 };
 
-    SharedObjects shared() { return { images, boxes, cursor, match, dialogs }; }
-
     explicit OverlayScene(int imageCount = 1, double scaledWidth = 400, double scaledHeight = 300)
     {
-        const QString dir = TestEnvironment::makeTempDir();
         const QString path = TestImages::write(dir, QStringLiteral("a.png"), 400, 300);
         for (int i = 0; i < imageCount; ++i) {
-            auto image = std::make_shared<ImageProperty>(QUrl::fromLocalFile(path));
+            const ImagePtr image = openPath(path);
             image->scaledWidth = scaledWidth;
             image->scaledHeight = scaledHeight;
-            images.appendImage(image);
         }
-        boxes.allBoundingBoxes.set(std::vector<BoundingBoxManager::BoxList>(size_t(imageCount)));
         canvas.resize(600, 500);
-        view = new BoxView(shared(), navigator, &canvas);
+        view = new BoxView(shared, navigator, &canvas);
         view->setGeometry(0, 0, 600, 500);
         view->setImageOrigin(origin);
         canvas.show();
@@ -94,21 +81,13 @@ struct OverlayScene {
     BoxPtr add(Point start, Point end, const QString& label = QStringLiteral("cat"), bool markTemplate = false,
         int image = 0, bool requestEditor = false)
     {
-        auto box = std::make_shared<BoundingBoxProperty>(start, end, label, 1.0, 1.0, true, markTemplate);
-        boxes.appendBox(box, image, requestEditor);
+        BoxPtr box = addBox(image, start, end, label, markTemplate, requestEditor);
         settle();
         return box;
     }
 
     // Overlay coordinates of a point given in box coordinates.
     QPoint at(double x, double y) const { return origin + QPoint(int(x), int(y)); }
-
-    // Lets coalesced model notifications and deferred deletions run.
-    static void settle()
-    {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
     // One drag driven entirely through QTest, with intermediate moves past the threshold.
     void drag(QPoint from, QPoint to)

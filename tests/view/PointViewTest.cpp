@@ -17,7 +17,7 @@ TEST(PointView, HandleDragsClampEachCornerAndNeverSelect)
     OverlayScene scene(1, 400, 300);
     const BoxPtr other = scene.add({ 300, 200 }, { 350, 250 }, "dog");
     const BoxPtr box = scene.add({ 20, 30 }, { 100, 80 });
-    scene.boxes.currentSelectedBox.set(other);
+    scene.boundingBoxManager.currentSelectedBox.set(other);
     scene.settle();
 
     scene.drag(scene.at(20, 30), scene.at(-5, -7));
@@ -30,8 +30,8 @@ TEST(PointView, HandleDragsClampEachCornerAndNeverSelect)
     expectCorners(box, { 100, 10 }, { 100, 10 });
 
     // The selection and its colour are left alone, and the canvas never saw a press.
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), other));
-    EXPECT_EQ(scene.boxes.currentSelectedBoxColor.get(), Palette::green);
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), other));
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
     EXPECT_EQ(scene.canvas.presses, 0);
     expectCorners(other, { 300, 200 }, { 350, 250 });
 }
@@ -40,7 +40,7 @@ TEST(PointView, EveryMoveWritesTheBoxAndASmallMovementChangesNothing)
 {
     OverlayScene scene(1, 400, 300);
     auto box = std::make_shared<BoundingBoxProperty>(Point { 40, 60 }, Point { 200, 160 }, "cat", 1.0, 2.0);
-    scene.boxes.appendBox(box, 0, false);
+    scene.boundingBoxManager.appendBox(box, 0, false);
     scene.settle();
 
     QTest::mousePress(scene.view, Qt::LeftButton, {}, scene.at(40, 60));
@@ -62,7 +62,7 @@ TEST(PointView, EveryMoveWritesTheBoxAndASmallMovementChangesNothing)
     scene.settle();
     expectCorners(box, { 0, 90 }, { 300, 250 });
     EXPECT_EQ(scene.render().pixelColor(scene.at(299, 249)), Palette::red);
-    EXPECT_EQ(scene.boxes.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
 
     // A press on a handle that does not move far enough is a click: it selects, as on the box.
     QTest::mousePress(scene.view, Qt::LeftButton, {}, scene.at(0, 90));
@@ -70,7 +70,7 @@ TEST(PointView, EveryMoveWritesTheBoxAndASmallMovementChangesNothing)
     QTest::mouseRelease(scene.view, Qt::LeftButton, {}, scene.at(4, 94));
     scene.settle();
     expectCorners(box, { 0, 90 }, { 300, 250 });
-    EXPECT_TRUE(sameBox(scene.boxes.currentSelectedBox.get(), box));
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), box));
 }
 
 TEST(PointView, ADragThatStartsOnAHandleNeverMovesTheBox)
@@ -81,5 +81,5 @@ TEST(PointView, ADragThatStartsOnAHandleNeverMovesTheBox)
     expectCorners(box, { 50, 50 }, { 250, 130 });
     scene.drag(scene.at(50, 50), scene.at(80, 20));
     expectCorners(box, { 80, 20 }, { 250, 130 });
-    EXPECT_EQ(scene.boxes.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
 }

@@ -18,7 +18,6 @@ struct Sidebar : CanvasFixture {
 
     Sidebar()
     {
-        imageManager.setFileDialogs(&dialogs);
         view.resize(220, 800);
         view.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));

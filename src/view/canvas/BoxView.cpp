@@ -26,13 +26,6 @@ constexpr double labelLift = 15.0; // badge centre above the start corner
 constexpr double templateDrop = 10.0; // badge centre below the end corner
 const QString templateMark = QStringLiteral("T");
 
-QColor boxFill()
-{
-    QColor c = Palette::red;
-    c.setAlphaF(0.1f);
-    return c;
-}
-
 QString coordinates(Point p) { return QString::asprintf("(%lf,%lf)", p.x, p.y); }
 } // namespace
 
@@ -176,7 +169,8 @@ void BoxView::paintBox(QPainter& painter, const BoundingBoxProperty& box, const 
     // fill than antialiased edges (at most half a pixel from the exact place).
     const QPointF start = m_sprites.snapped(QPointF(layout.start.x, layout.start.y));
     const QPointF end = m_sprites.snapped(QPointF(layout.end.x, layout.end.y));
-    drawRectangle(painter, { start.x(), start.y() }, { end.x(), end.y() }, color, boxFill(), lineWidth);
+    drawRectangle(painter, { start.x(), start.y() }, { end.x(), end.y() }, color,
+        Palette::withOpacity(Palette::red, 0.1), lineWidth);
     // While one of its handles is dragged, the handles show the drag's corners.
     const bool held = m_handleDrag && m_handleDrag->boundingBox().get() == &box;
     const Point startHandle = held ? m_handleDrag->startLocRect() * layout.scale : layout.start;
@@ -229,7 +223,7 @@ void BoxView::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     if (!m_press->dragging) {
-        if (QLineF(m_press->position, event->position()).length() < dragThreshold)
+        if (QLineF(m_press->position, event->position()).length() < dragMinimumDistance)
             return;
         m_press->dragging = true;
         if (m_press->hit.handle)

@@ -24,8 +24,6 @@ class BoxView : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr double dragThreshold = 10.0;
-
     BoxView(SharedObjects shared, FunctionalityBarNavigator& navigator, QWidget* parent = nullptr);
     ~BoxView() override;
 

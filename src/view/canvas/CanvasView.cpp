@@ -4,6 +4,7 @@
 #include "view/canvas/BoxView.h"
 #include "view/canvas/CurrentImage.h"
 #include "view/canvas/DisplayImageView.h"
+#include "view/canvas/Drawing.h"
 #include "view/canvas/ImageNavigation.h"
 #include "view/canvas/ImageTabStrip.h"
 #include "view/canvas/MatchControls.h"
@@ -179,7 +180,7 @@ void CanvasView::mousePressEvent(QMouseEvent* event)
 void CanvasView::mouseReleaseEvent(QMouseEvent* event)
 {
     // A click that no control took: the selection keeps its box but loses its colour.
-    if (QLineF(m_pressLocation, event->position()).length() < DisplayImageView::dragThreshold)
+    if (QLineF(m_pressLocation, event->position()).length() < dragMinimumDistance)
         m_shared.boundingBoxManager.currentSelectedBoxColor.set(Palette::green);
     event->accept();
 }

@@ -236,7 +236,7 @@ void DisplayImageView::mouseReleaseEvent(QMouseEvent* event)
 
 void DisplayImageView::follow(QPointF location)
 {
-    if (!m_dragging && QLineF(m_pressLocation, location).length() < dragThreshold)
+    if (!m_dragging && QLineF(m_pressLocation, location).length() < dragMinimumDistance)
         return;
     m_dragging = true;
     m_lastLocation = location;

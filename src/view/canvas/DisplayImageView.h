@@ -24,8 +24,6 @@ class DisplayImageView : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr double dragThreshold = 10;
-
     DisplayImageView(SharedObjects shared, FunctionalityBarNavigator& navigator, QWidget* parent = nullptr);
 
     BoxView* boxView() const { return m_boxView; }

@@ -132,8 +132,6 @@ public:
         setAttribute(Qt::WA_DeleteOnClose, true);
         setAccessibleName(QStringLiteral("All Images"));
         setFrameShape(QFrame::StyledPanel);
-        QColor tint = Palette::blue;
-        tint.setAlphaF(0.1f);
         auto* outer = new QVBoxLayout(this);
         outer->setContentsMargins(0, 0, 0, 0);
         auto* scroll = new QScrollArea(this);
@@ -141,7 +139,7 @@ public:
         scroll->setWidgetResizable(true);
         scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         auto* content = new QWidget(scroll);
-        fillBackground(content, tint);
+        fillBackground(content, Palette::withOpacity(Palette::blue, 0.1));
         auto* column = new QVBoxLayout(content);
         column->setContentsMargins(defaultPadding, defaultPadding, defaultPadding, defaultPadding);
         auto* title = new QLabel(QStringLiteral("All Images"), content);

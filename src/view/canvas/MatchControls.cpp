@@ -4,13 +4,12 @@
 #include "view/canvas/Alert.h"
 #include "view/canvas/CanvasView.h"
 #include "view/modifiers/Symbols.h"
+#include "viewmodel/ExchangeFile.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -19,12 +18,6 @@
 namespace
 {
 const QString matchTitle = QStringLiteral("Match");
-
-QColor withOpacity(QColor color, double opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
-}
 
 // The label's colour in every state of the button, disabled included.
 void setLabelColour(QPushButton* button, const QColor& color)
@@ -126,7 +119,7 @@ void MatchControls::refresh()
     const bool disabled = disableButton();
     if (!m_drawnDisabled || *m_drawnDisabled != disabled) {
         m_drawnDisabled = disabled;
-        const QColor thresholdColour = disabled ? Palette::gray : withOpacity(Palette::blue, 0.5);
+        const QColor thresholdColour = disabled ? Palette::gray : Palette::withOpacity(Palette::blue, 0.5);
         // The symbols keep their colour while the buttons wait for a first "Match".
         m_minusButton->setIcon(symbolIcon(QStringLiteral("minus"), thresholdColour, true));
         m_plusButton->setIcon(symbolIcon(QStringLiteral("plus"), thresholdColour, true));
@@ -135,12 +128,6 @@ void MatchControls::refresh()
     m_matchButton->setEnabled(!disabled);
     m_minusButton->setEnabled(!disabled && m_canvas.isMatchClicked());
     m_plusButton->setEnabled(!disabled && m_canvas.isMatchClicked());
-}
-
-QString MatchControls::exchangeFileName(const QString& imageName)
-{
-    const QStringList pieces = imageName.split(QLatin1Char('.'), Qt::SkipEmptyParts);
-    return QLatin1Char('.') + pieces.value(0) + QStringLiteral(".json");
 }
 
 void MatchControls::showFailure(const QString& message)
@@ -158,15 +145,14 @@ void MatchControls::startMatching()
     const std::int64_t cur = images.currentImageIndex;
     const QString name = image->getImageName();
 
-    const QString caches = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (caches.isEmpty() || !QDir().mkpath(caches)) {
-        showFailure(QStringLiteral("There is no folder for cached files to hand the templates to the script."));
+    QString error;
+    const QString exchangePath = exchangeFilePath(name, &error);
+    if (exchangePath.isEmpty()) {
+        showFailure(error);
         return;
     }
-    const QString exchangePath = QDir(caches).filePath(exchangeFileName(name));
     const QUrl cacheUrl = QUrl::fromLocalFile(exchangePath);
 
-    QString error;
     // Matching on with an older file of the same name would match another image's templates.
     if (!boxes.cacheJson(cacheUrl, name, cur, &error)) {
         showFailure(error);

@@ -29,10 +29,6 @@ public:
     // the boxes as they were.
     void startMatching();
 
-    // The hidden file the templates of an image travel in: "." + the name's first non-empty
-    // dot-separated piece + ".json" (".cat.json" for "cat.small.png").
-    static QString exchangeFileName(const QString& imageName);
-
 private:
     void refresh();
     void showFailure(const QString& message);

@@ -105,10 +105,8 @@ void SidebarIcon::paintEvent(QPaintEvent*)
     painter.translate(-centre);
 
     if (highlighted()) {
-        QColor wash = Palette::blue;
-        wash.setAlphaF(0.2f);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(wash);
+        painter.setBrush(Palette::withOpacity(Palette::blue, 0.2));
         painter.drawRoundedRect(padded, cornerRadius, cornerRadius);
     }
 

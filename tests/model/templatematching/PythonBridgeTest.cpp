@@ -5,6 +5,8 @@
 #include "viewmodel/MatchSetting.h"
 
 #include "TestEnvironment.h"
+#include "TestImages.h"
+#include "TestPython.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,32 +16,15 @@
 
 #include <cstdlib>
 #include <map>
-#include <random>
 #include <set>
 #include <tuple>
 
 namespace
 {
-const QString debianLibrary = QStringLiteral("/usr/lib/x86_64-linux-gnu/libpython3.11.so.1.0");
+using TestImages::noise;
+using TestImages::plant;
+using TestPython::debianLibrary;
 constexpr int side = 24;
-
-QImage noise(int width, int height, unsigned seed)
-{
-    QImage image(width, height, QImage::Format_Grayscale8);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < width; ++x)
-            row[x] = uchar(random() & 0xff);
-    }
-    return image;
-}
-
-void plant(QImage& image, const QImage& pattern, int x, int y)
-{
-    for (int row = 0; row < pattern.height(); ++row)
-        memcpy(image.scanLine(y + row) + x, pattern.constScanLine(row), size_t(pattern.width()));
-}
 
 QString url(const QString& path) { return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded); }
 
@@ -48,12 +33,7 @@ using Found = std::set<std::tuple<QString, double, double, double, double>>;
 class PythonBridge : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        setenv("PYTHONDONTWRITEBYTECODE", "1", 1);
-        PythonRuntime::putBundledScriptsOnPath();
-        ASSERT_TRUE(PythonRuntime::instance().selectLibrary(debianLibrary));
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(TestPython::start()); }
 };
 } // namespace
 
@@ -87,7 +67,7 @@ TEST_F(PythonBridge, MatchFindsEveryPlantedCopyWithItsLabel)
     for (const auto& [label, places] : plants) {
         const QImage pattern = noise(side, side, ++seed);
         for (const QPoint& p : places)
-            plant(image, pattern, p.x(), p.y());
+            plant(image, pattern, p);
     }
     const QString imagePath = dir + QStringLiteral("/scene #1.png");
     ASSERT_TRUE(image.save(imagePath));

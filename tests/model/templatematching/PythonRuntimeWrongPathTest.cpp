@@ -1,4 +1,6 @@
 #include "model/templatematching/PythonBridge.h"
+
+#include "TestPython.h"
 #include "model/templatematching/PythonRuntime.h"
 #include "viewmodel/MatchSetting.h"
 
@@ -22,7 +24,6 @@ TEST(PythonRuntimeWrongPath, EveryCallSaysWhyAndNothingEnds)
     EXPECT_FALSE(pythonExecutable(&error));
     EXPECT_TRUE(error.endsWith(reason));
     // The choice was made; a later one is ignored.
-    EXPECT_FALSE(
-        PythonRuntime::instance().selectLibrary(QStringLiteral("/usr/lib/x86_64-linux-gnu/libpython3.11.so.1.0")));
+    EXPECT_FALSE(PythonRuntime::instance().selectLibrary(TestPython::debianLibrary));
     EXPECT_TRUE(PythonRuntime::instance().loadedLibrary().isEmpty());
 }
