@@ -150,6 +150,33 @@ TEST(SidebarView, NewImageAddsImagesWithBoxListsAndZoomStepsTheCurrentOne)
     EXPECT_EQ(ZoomTransition::instance().displayFactor(), 1.0);
 }
 
+TEST(SidebarView, EntriesStartFivePointsFromTheLeadingEdgeWhateverTheirCaption)
+{
+    Sidebar s;
+    // Where the highlight of a mode entry begins, in sidebar coordinates.
+    const auto highlightLeft = [&](SidebarIconType type) {
+        s.click(type);
+        SidebarIcon* entry = s.icon(type);
+        const QImage image = s.view.grab(QRect(entry->mapTo(&s.view, QPoint(0, 0)), entry->size())).toImage();
+        const int middle = image.height() / 2;
+        const QColor ground = image.pixelColor(0, middle);
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, middle) != ground)
+                return entry->mapTo(&s.view, QPoint(x, 0)).x();
+        return -1;
+    };
+    EXPECT_EQ(highlightLeft(SidebarIconType::DrawRectangle), 5);
+    EXPECT_EQ(highlightLeft(SidebarIconType::MoveRectangle), 5);
+    // A column too narrow for a caption, fixed as the main window fixes it, shortens the caption and
+    // keeps the entry in line.
+    s.view.setFixedWidth(110);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(s.view.width(), 110);
+    EXPECT_LT(
+        s.icon(SidebarIconType::DrawRectangle)->width(), s.icon(SidebarIconType::DrawRectangle)->sizeHint().width());
+    EXPECT_EQ(highlightLeft(SidebarIconType::DrawRectangle), 5);
+}
+
 TEST(SidebarView, HoverEnlargesTheEntryAndTurnsItsSymbol)
 {
     Sidebar s;

@@ -69,19 +69,20 @@ QSizeF SidebarIcon::contentSize() const
 
 QSize SidebarIcon::sizeHint() const
 {
-    // Room for the entry at its hover size, so the enlarged entry is not cut off.
+    // Room for the entry at its hover size on the trailing side and below and above; on the leading
+    // side it grows into the inset.
     const QSizeF padded = contentSize() + QSizeF(2 * horizontalPadding, 2 * verticalPadding);
-    return (padded * hoverScale).toSize() + QSize(2, 2);
+    const double growth = padded.width() * (hoverScale - 1.0) / 2;
+    return QSizeF(leadingInset + padded.width() + growth, padded.height() * hoverScale).toSize() + QSize(2, 2);
 }
 
 QRectF SidebarIcon::paddedRect() const
 {
-    // At the leading edge, with the room the entry grows by when hovered as far as there is any;
-    // in a narrow column the caption gets shortened instead.
+    // Every entry starts at the same inset, so the symbols line up; in a narrow column the caption
+    // gets shortened.
     QSizeF size = contentSize() + QSizeF(2 * horizontalPadding, 2 * verticalPadding);
-    const double growth = size.width() * (hoverScale - 1.0) / 2;
-    const double left = std::clamp(width() - size.width(), 0.0, growth);
-    size.setWidth(std::min(size.width(), width() - left));
+    const double left = std::min<double>(leadingInset, width());
+    size.setWidth(std::clamp(width() - left, 0.0, size.width()));
     return QRectF(left, (height() - size.height()) / 2, size.width(), size.height());
 }
 

@@ -18,6 +18,8 @@ class SidebarIcon : public QAbstractButton
 public:
     static constexpr int hoverDurationMs = 300;
     static constexpr double hoverScale = 1.2;
+    // The section's leading padding, inside the entry so that a hovered entry can grow into it.
+    static constexpr double leadingInset = 5;
 
     SidebarIcon(SidebarNavigator& sidebarNavigator, const QString& titleText, const QString& iconName,
         SidebarIconType assignedSidebar, const QColor& colorSidebarIcon, std::function<void()> gestureAction,

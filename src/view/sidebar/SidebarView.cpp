@@ -14,7 +14,6 @@
 namespace
 {
 constexpr int sectionSpacing = 20;
-constexpr int leadingPadding = 5;
 
 QFrame* divider()
 {
@@ -86,7 +85,8 @@ QWidget* SidebarView::section(std::initializer_list<SidebarIcon*> icons)
 {
     auto* widget = new QWidget;
     auto* layout = new QVBoxLayout(widget);
-    layout->setContentsMargins(leadingPadding, 0, 0, 0);
+    // The leading padding lies inside each entry (SidebarIcon::leadingInset).
+    layout->setContentsMargins(0, 0, 0, 0);
     for (SidebarIcon* icon : icons)
         layout->addWidget(icon, 0, Qt::AlignLeft);
     return widget;
