@@ -284,10 +284,11 @@ TEST(CanvasView, DrawingLeftOfOrAboveTheStartGivesZeroWidthOrHeight)
     expectPoint(c.lastBox()->startLocation(), 60, 60);
     expectPoint(c.lastBox()->endLocation(), 60, 90);
 
-    c.drag({ 60, 60 }, { 90, 20 });
+    // Beside the first box: a press on a box is the box's.
+    c.drag({ 20, 50 }, { 50, 10 });
     ASSERT_EQ(c.boxCount(), 2u);
-    expectPoint(c.lastBox()->startLocation(), 60, 60);
-    expectPoint(c.lastBox()->endLocation(), 90, 60);
+    expectPoint(c.lastBox()->startLocation(), 20, 50);
+    expectPoint(c.lastBox()->endLocation(), 50, 50);
     EXPECT_TRUE(sameBox(c.boxes.currentSelectedBox.get(), c.lastBox()));
     EXPECT_TRUE(c.boxes.toShowInfoUI.get());
 }
@@ -300,9 +301,10 @@ TEST(CanvasView, PanningMovesTheImageAndItsBoxLayerAndDrawingFollowsThePan)
     c.drag({ 10, 10 }, { 50, 50 });
     const BoxPtr before = c.lastBox();
 
+    // Pans start beside the box: a press on a box is the box's.
     c.cursor.currentCursorMode.set(CursorMode::dragToMoveImage);
-    c.drag({ 50, 50 }, { 65, 50 });
-    c.drag({ 50, 50 }, { 50, 70 }, 7);
+    c.drag({ 70, 70 }, { 85, 70 });
+    c.drag({ 70, 70 }, { 70, 90 }, 7);
     expectPoint(c.images.allStartLocations.get()[0], 15, 20);
     EXPECT_DOUBLE_EQ(c.images.allOffset.get()[0].width, 15);
     EXPECT_DOUBLE_EQ(c.images.allOffset.get()[0].height, 20);
@@ -311,12 +313,14 @@ TEST(CanvasView, PanningMovesTheImageAndItsBoxLayerAndDrawingFollowsThePan)
     EXPECT_NE(c.pixel({ 12, 21 }), colourA);
     EXPECT_EQ(c.boxCount(), 1u);
 
-    // The same picture pixels, drawn after the pan, give the same corners.
+    // Picture pixels drawn over after the pan give the same corners as before it: the first box
+    // moved with the picture, and a box drawn 50 pixels right of it lies 50 pixels right of it.
+    expectPoint(before->startLocation(), 10, 10);
     c.cursor.currentCursorMode.set(CursorMode::dragToDrawRectangle);
-    c.drag({ 25, 30 }, { 65, 70 });
+    c.drag({ 75, 30 }, { 115, 70 });
     ASSERT_EQ(c.boxCount(), 2u);
-    expectPoint(c.lastBox()->originalStartLoc(), before->originalStartLoc().x, before->originalStartLoc().y);
-    expectPoint(c.lastBox()->originalEndLoc(), before->originalEndLoc().x, before->originalEndLoc().y);
+    expectPoint(c.lastBox()->originalStartLoc(), before->originalStartLoc().x + 50, before->originalStartLoc().y);
+    expectPoint(c.lastBox()->originalEndLoc(), before->originalEndLoc().x + 50, before->originalEndLoc().y);
 
     // The box layer keeps covering the area, its origin on the picture's corner.
     c.view.resize(900, 700);

@@ -23,12 +23,24 @@ class CanvasStandIn : public QWidget
 {
 public:
     int presses = 0;
+    int moves = 0;
+    int releases = 0;
     int contextMenus = 0;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         ++presses;
+        event->accept();
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        ++moves;
+        event->accept();
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        ++releases;
         event->accept();
     }
     void contextMenuEvent(QContextMenuEvent* event) override

@@ -190,19 +190,26 @@ void BoxView::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
+    // The first button of a press starts afresh, even if a release went elsewhere.
+    if (event->buttons() == event->button())
+        m_holdsPress = false;
     const auto hit = hitTest(event->position());
     if (!hit) {
         event->ignore();
         return;
     }
     event->accept();
+    m_holdsPress = true;
     if (event->button() == Qt::LeftButton)
         m_press = Press { event->position(), *hit };
 }
 
-// Moves and releases reach the overlay only after it took the press: they stay here.
 void BoxView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (!m_holdsPress) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (!m_press)
         return;
@@ -230,7 +237,13 @@ void BoxView::mouseMoveEvent(QMouseEvent* event)
 
 void BoxView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (!m_holdsPress) {
+        event->ignore();
+        return;
+    }
     event->accept();
+    if (event->buttons() == Qt::NoButton)
+        m_holdsPress = false;
     if (!m_press || event->button() != Qt::LeftButton)
         return;
     const Press press = *m_press;
@@ -254,6 +267,7 @@ void BoxView::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     event->accept();
+    m_holdsPress = true;
     m_press = Press { event->position(), *hit, false, true };
     auto& manager = m_shared.boundingBoxManager;
     manager.currentSelectedBox.set(hit->box);

@@ -92,6 +92,10 @@ private:
     QPointF m_origin;
 
     std::optional<Press> m_press;
+    // A press of any button on a box: its moves and releases stay with the overlay until the last
+    // button is up. Qt sends them to the widget under the press, so the overlay must hand back
+    // those of presses it passed on, or the canvas never sees its own drags end.
+    bool m_holdsPress = false;
     std::optional<PointView> m_handleDrag;
     Size m_movingOffset;
     QPointer<BoxInfoField> m_window;
