@@ -156,7 +156,7 @@ def main(program):
                 if all(boxed):
                     break
                 if x.find_window("Match") is not None:
-                    raise RuntimeError(f"Match failed: {x.texts(app, 'Match', 'alert')}")
+                    raise RuntimeError("Match failed: " + " ".join(x.texts(app, "Match", "alert")))
                 if time.monotonic() > deadline:
                     raise RuntimeError(f"no box appeared at {[p for p, b in zip(PLACES, boxed) if not b]}")
                 time.sleep(0.2)

@@ -107,7 +107,7 @@ class XSession:
         if found is None:
             return []
         labels = pyatspi.findAllDescendants(found, lambda a: a is not None and a.getRoleName() == "label")
-        return [label.name for label in labels]
+        return [label.name for label in labels if label.name]
 
     def press(self, app, name, role="push button"):
         """A click at the centre of the enabled control with this name."""
