@@ -10,9 +10,23 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
+
+def on_own_session_bus():
+    """Runs this script again inside a D-Bus session of its own, so that the accessibility bus
+    belongs to this test alone; returns in the re-run script."""
+    if os.environ.get("KESTRUNE_OWN_BUS"):
+        return
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        print("pyatspi is missing; run scripts/setup.sh")
+        raise SystemExit(1)
+    os.environ["KESTRUNE_OWN_BUS"] = "1"
+    os.execvp("dbus-run-session", ["dbus-run-session", "--", sys.executable, *sys.argv])
 
 
 class XSession:
@@ -42,6 +56,73 @@ class XSession:
             self.env[name] = folder
         self.env["QT_QPA_PLATFORM"] = "xcb"
 
+    def use_accessibility(self):
+        """The program puts its controls on the session's accessibility bus, and pyatspi in this
+        script reads them from this display."""
+        os.environ["DISPLAY"] = self.env["DISPLAY"]
+        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"]
+
+    def application(self, name, timeout=20):
+        """The program's root on the accessibility bus."""
+        import pyatspi
+
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            self.check_running()
+            for app in pyatspi.Registry.getDesktop(0):
+                if app is not None and app.name == name:
+                    return app
+            time.sleep(0.2)
+        raise RuntimeError(f"{name} is not on the accessibility bus")
+
+    def extents(self, app, name, role="push button", timeout=10, enabled=False):
+        """(x, y, width, height) on the screen of the first shown control with this name and role
+        (and enabled, if asked)."""
+        import pyatspi
+
+        def wanted(a):
+            if a is None or a.name != name or a.getRoleName() != role:
+                return False
+            state = a.getState()
+            return state.contains(pyatspi.STATE_SHOWING) and (not enabled or state.contains(pyatspi.STATE_ENABLED))
+
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            self.check_running()
+            found = pyatspi.findDescendant(app, wanted)
+            if found is not None:
+                box = found.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                if box.width > 0 and box.height > 0:
+                    return box.x, box.y, box.width, box.height
+            time.sleep(0.1)
+        raise RuntimeError(f"no {role} named {name!r} is shown" + (" and enabled" if enabled else ""))
+
+    def texts(self, app, name, role):
+        """The names of the labels inside the shown control with this name and role."""
+        import pyatspi
+
+        found = pyatspi.findDescendant(app, lambda a: a is not None and a.name == name and a.getRoleName() == role
+                                       and a.getState().contains(pyatspi.STATE_SHOWING))
+        if found is None:
+            return []
+        labels = pyatspi.findAllDescendants(found, lambda a: a is not None and a.getRoleName() == "label")
+        return [label.name for label in labels if label.name]
+
+    def press(self, app, name, role="push button"):
+        """A click at the centre of the enabled control with this name."""
+        x, y, width, height = self.extents(app, name, role, enabled=True)
+        self.xdotool("mousemove", x + width // 2, y + height // 2, "click", 1)
+
+    def drag(self, start, end, steps=10):
+        """A drag with the left button, its moves apart enough to stay separate moves."""
+        self.xdotool("mousemove", *start, "mousedown", 1)
+        for k in range(1, steps + 1):
+            time.sleep(0.02)
+            self.xdotool("mousemove", *(round(a + (b - a) * k / steps) for a, b in zip(start, end)))
+        time.sleep(0.05)
+        self.xdotool("mouseup", 1)
+
     def start(self, program):
         self.log = open(os.path.join(self.home, "program.log"), "w")
         self.program = subprocess.Popen([program], env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
@@ -49,22 +130,29 @@ class XSession:
     def running(self):
         return self.program is not None and self.program.poll() is None
 
+    def check_running(self):
+        if not self.running():
+            raise RuntimeError(f"the program ended (exit status {self.program.poll()}):\n" + self.program_output())
+
     def run(self, *command):
         return subprocess.run(list(command), env=self.env, check=True, capture_output=True, text=True).stdout
 
     def xdotool(self, *args):
         return self.run("xdotool", *[str(a) for a in args])
 
+    def find_window(self, name):
+        """The id of the first visible window whose whole name is `name`, or None."""
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(name)}$"],
+                               env=self.env, capture_output=True, text=True).stdout.split()
+        return found[0] if found else None
+
     def wait_for_window(self, name, timeout=20):
-        """The id of the first visible window whose whole name is `name`."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            if not self.running():
-                raise RuntimeError("the program ended:\n" + self.program_output())
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(name)}$"],
-                                   env=self.env, capture_output=True, text=True).stdout.split()
+            self.check_running()
+            found = self.find_window(name)
             if found:
-                return found[0]
+                return found
             time.sleep(0.1)
         raise RuntimeError(f"no window named {name!r} appeared")
 
@@ -93,6 +181,14 @@ class XSession:
     def pixel(self, shot, x, y):
         """The colour at x, y as RRGGBB."""
         return self.run("convert", shot, "-format", f"%[hex:p{{{x},{y}}}]", "info:").strip().upper()[:6]
+
+    def differing_pixels(self, first, second):
+        """How many pixels of two pictures of one size differ."""
+        result = subprocess.run(["compare", "-metric", "AE", first, second, "null:"],
+                                env=self.env, capture_output=True, text=True)
+        if result.returncode > 1:
+            raise RuntimeError("compare failed: " + result.stderr)
+        return int(float(result.stderr.split()[0]))
 
     def wait_for_pixel(self, x, y, colour, timeout=10):
         deadline = time.monotonic() + timeout

@@ -123,6 +123,38 @@ TEST(BoxView, ClickSelectsTheTopmostBoxAndEmptySpaceReachesTheCanvas)
     EXPECT_EQ(scene.canvas.releases, 3);
 }
 
+// Through the window, as the platform delivers them: moves and releases go to the widget under the
+// press, whichever widget took it.
+TEST(BoxView, MovesAndReleasesGoWhereThePressWent)
+{
+    OverlayScene scene;
+    const BoxPtr box = scene.add({ 20, 30 }, { 120, 90 });
+    QWindow* window = scene.canvas.windowHandle();
+    const auto onWindow = [&](double x, double y) { return scene.view->mapTo(&scene.canvas, scene.at(x, y)); };
+
+    // A drag that starts beside the boxes is the canvas's, to its end.
+    QTest::mousePress(window, Qt::LeftButton, {}, onWindow(300, 200));
+    QTest::mouseMove(window, onWindow(320, 220));
+    QTest::mouseMove(window, onWindow(340, 240));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, onWindow(340, 240));
+    scene.settle();
+    EXPECT_EQ(scene.canvas.presses, 1);
+    EXPECT_EQ(scene.canvas.moves, 2);
+    EXPECT_EQ(scene.canvas.releases, 1);
+
+    // A press of any button on a box stays with the overlay.
+    for (const auto button : { Qt::LeftButton, Qt::MiddleButton }) {
+        QTest::mousePress(window, button, {}, onWindow(60, 50));
+        QTest::mouseMove(window, onWindow(62, 52));
+        QTest::mouseRelease(window, button, {}, onWindow(62, 52));
+        scene.settle();
+    }
+    EXPECT_EQ(scene.canvas.presses, 1);
+    EXPECT_EQ(scene.canvas.moves, 2);
+    EXPECT_EQ(scene.canvas.releases, 1);
+    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), box));
+}
+
 TEST(BoxView, DeleteRectangleHidesTheBoxAndRecordsTheUndoEntry)
 {
     OverlayScene scene;
