@@ -85,6 +85,21 @@ void expectPoint(Point actual, double x, double y)
     EXPECT_DOUBLE_EQ(actual.y, y);
 }
 
+// A drag in draw mode and the displayed corners of the box it gives.
+struct Drawn {
+    QPoint from, to;
+    Point start, end;
+};
+
+void drawEach(Canvas& c, std::initializer_list<Drawn> drags)
+{
+    for (const Drawn& d : drags) {
+        c.drag(d.from, d.to);
+        expectPoint(c.lastBox()->startLocation(), d.start.x, d.start.y);
+        expectPoint(c.lastBox()->endLocation(), d.end.x, d.end.y);
+    }
+}
+
 BoxPtr someBox() { return std::make_shared<BoundingBoxProperty>(Point { 1, 1 }, Point { 5, 5 }, "cat"); }
 } // namespace
 
@@ -210,16 +225,8 @@ TEST(CanvasView, DrawingLeftOfOrAboveTheStartGivesZeroWidthOrHeight)
     c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
     c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
     // The second drag begins beside the first box: a press on a box belongs to the box.
-    const struct {
-        QPoint from, to;
-        Point start, end;
-    } drags[] { { { 60, 60 }, { 20, 90 }, { 60, 60 }, { 60, 90 } },
-        { { 30, 60 }, { 60, 20 }, { 30, 60 }, { 60, 60 } } };
-    for (const auto& d : drags) {
-        c.drag(d.from, d.to);
-        expectPoint(c.lastBox()->startLocation(), d.start.x, d.start.y);
-        expectPoint(c.lastBox()->endLocation(), d.end.x, d.end.y);
-    }
+    drawEach(
+        c, { { { 60, 60 }, { 20, 90 }, { 60, 60 }, { 60, 90 } }, { { 30, 60 }, { 60, 20 }, { 30, 60 }, { 60, 60 } } });
     EXPECT_EQ(c.boxCount(), 2u);
 }
 
@@ -267,17 +274,9 @@ TEST(CanvasView, DrawnCornersStayInsideThePicture)
     c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
     // Begun above and left of the picture the first corner moves onto its edges; begun right of or
     // below it, a box of no size on the far edge.
-    const struct {
-        QPoint from, to;
-        Point start, end;
-    } drags[] { { { 20, 20 }, { 80, 90 }, { 0, 0 }, { 40, 50 } },
-        { { 160, 60 }, { 190, 80 }, { 100, 20 }, { 100, 40 } },
-        { { 60, 170 }, { 80, 190 }, { 20, 100 }, { 40, 100 } } };
-    for (const auto& d : drags) {
-        c.drag(d.from, d.to);
-        expectPoint(c.lastBox()->startLocation(), d.start.x, d.start.y);
-        expectPoint(c.lastBox()->endLocation(), d.end.x, d.end.y);
-    }
+    drawEach(c,
+        { { { 20, 20 }, { 80, 90 }, { 0, 0 }, { 40, 50 } }, { { 160, 60 }, { 190, 80 }, { 100, 20 }, { 100, 40 } },
+            { { 60, 170 }, { 80, 190 }, { 20, 100 }, { 40, 100 } } });
     EXPECT_EQ(c.boxCount(), 3u);
 }
 
