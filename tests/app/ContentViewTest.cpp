@@ -1,22 +1,11 @@
 #include "app/ContentView.h"
-#include "CanvasFixture.h"
-#include "TestEnvironment.h"
-#include "TestImages.h"
 #include "app/KestruneApp.h"
-#include "view/canvas/AddImagePrompt.h"
 #include "view/canvas/CanvasView.h"
-#include "view/canvas/DisplayImageView.h"
 
-#include <QPointer>
 #include <QSplitter>
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-namespace
-{
-void settle() { CanvasFixture::settle(); }
-} // namespace
 
 TEST(ContentView, ColumnWidthsFollowTheScreenWidth)
 {
@@ -53,31 +42,4 @@ TEST(ContentView, WindowIsTitledKestruneWithSidebarCanvasAndDetails)
     EXPECT_GE(columns->widget(1)->width(), widths.canvasMinimum);
     EXPECT_LE(columns->widget(1)->width(), widths.canvasMaximum);
     window->close();
-}
-
-TEST(ContentView, WindowsShareTheImagesButEachHasItsOwnDetailsTab)
-{
-    KestruneApp app;
-    ContentView* first = app.openWindow();
-    ContentView* second = app.openWindow();
-    EXPECT_NE(&first->functionalityBarNavigator(), &second->functionalityBarNavigator());
-    second->functionalityBarNavigator().changeActiveFunctionalityBar(FunctionalityTabMode::BoxDetails);
-    EXPECT_EQ(first->functionalityBarNavigator().currentFunctionalityBar.get(), FunctionalityTabMode::ImageDetails);
-
-    // An image opened anywhere shows in both windows.
-    const QString path = TestImages::write(TestEnvironment::makeTempDir(), "a.png", 20, 20);
-    SharedObjects shared = app.shared();
-    shared.imageManager.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile(path)));
-    shared.boundingBoxManager.allBoundingBoxes.modify([](auto& lists) { lists.emplace_back(); });
-    settle();
-    for (ContentView* window : { first, second }) {
-        EXPECT_FALSE(window->canvas()->displayImageView()->prompt()->isVisible());
-        EXPECT_EQ(window->canvas()->textFieldText(), "1");
-    }
-
-    // A closed window goes away; the one still open at exit goes with the application.
-    QPointer<ContentView> closed(first);
-    first->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(closed.isNull());
 }

@@ -1,6 +1,7 @@
 #include "app/MenuCommands.h"
 
 #include "CanvasFixture.h"
+#include "view/ZoomStep.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,6 +11,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace
 {
@@ -65,9 +68,6 @@ TEST(MenuCommands, TheEditMenuHoldsOnlyItsSixCommandsEnabledByTheModel)
     for (const QAction* action : shell.window.menuBar()->actions())
         for (const QString& title : titles(action->menu()))
             EXPECT_FALSE(title == "Undo" || title == "Redo" || title.startsWith("Cut")) << title.toStdString();
-    EXPECT_EQ(shell.menu->zoomInAction()->shortcuts(),
-        QList<QKeySequence>({ QKeySequence("Ctrl++"), QKeySequence("Ctrl+=") }));
-    EXPECT_EQ(shell.menu->deleteAction()->shortcut(), QKeySequence(Qt::Key_Delete));
 
     EXPECT_TRUE(shell.menu->undoDeleteAction()->isEnabled());
     EXPECT_FALSE(shell.menu->deleteAction()->isEnabled());
@@ -202,24 +202,33 @@ TEST(MenuCommands, DeleteAndPasteWithoutAUsableIndexLeaveTheModelAlone)
     EXPECT_EQ(shell.boundingBoxManager.currentSelectedBox.get(), onZero);
 }
 
-TEST(MenuCommands, ZoomKeysStopStrictlyInsideTheLimits)
+TEST(MenuCommands, SevenZoomInsAndElevenZoomOutsReachTheLimitsAndTheNextStepIsRefused)
 {
-    Shell shell(1);
-    const auto zoom = [&] { return shell.imageManager.allCurrentScaleFactors.get()[0]; };
+    Shell shell(2);
+    shell.add(0, { 10, 20 }, { 30, 40 });
+    const auto zoom = [&](size_t image) { return shell.imageManager.allCurrentScaleFactors.get()[image]; };
     double expected = 1.0;
     for (int k = 0; k < 7; ++k) {
         shell.key(k % 2 ? Qt::Key_Plus : Qt::Key_Equal);
-        expected *= 1.1;
+        expected *= zoomInFactor;
     }
-    EXPECT_EQ(zoom(), expected);
-    shell.key(Qt::Key_Equal);
-    EXPECT_EQ(zoom(), expected);
+    EXPECT_EQ(zoom(0), expected);
+    EXPECT_NEAR(zoom(0), std::pow(1.1, 7), 1e-12);
+    const BoxPtr before = shell.list(0)[0];
+    shell.key(Qt::Key_Equal); // about 2.1436 is not below 2.0
+    EXPECT_EQ(zoom(0), expected);
+    EXPECT_EQ(shell.list(0)[0], before);
 
-    for (int k = 0; k < 7; ++k)
+    shell.imageManager.currentImageIndex.set(1);
+    const double first = zoom(0);
+    expected = 1.0;
+    for (int k = 0; k < 11; ++k) {
         shell.key(Qt::Key_Minus);
-    EXPECT_NEAR(zoom(), std::pow(1.1, 7) * std::pow(0.9, 7), 1e-12);
-    for (int k = 0; k < 10; ++k)
-        shell.key(Qt::Key_Minus);
-    EXPECT_GT(zoom(), 0.3);
-    EXPECT_LT(zoom() * 0.9, 0.3);
+        expected *= zoomOutFactor;
+    }
+    EXPECT_EQ(zoom(1), expected);
+    EXPECT_NEAR(zoom(1), 0.3138105960900001, 1e-12);
+    shell.key(Qt::Key_Minus); // about 0.2824 is not above 0.3
+    EXPECT_EQ(zoom(1), expected);
+    EXPECT_EQ(zoom(0), first);
 }

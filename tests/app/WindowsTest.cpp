@@ -1,6 +1,7 @@
 #include "app/ContentView.h"
 #include "app/KestruneApp.h"
 #include "app/MenuCommands.h"
+#include "view/canvas/CanvasView.h"
 
 #include "view/sidebar/SavePopover.h"
 #include "view/sidebar/SidebarIcon.h"
@@ -56,6 +57,8 @@ TEST(Windows, ASecondWindowShowsTheFirstWindowsImagesAndBoxes)
     EXPECT_NE(action(second, "Paste"), action(first, "Paste"));
     EXPECT_NE(&second->sidebar()->sidebarNavigator(), &first->sidebar()->sidebarNavigator());
     EXPECT_NE(&second->functionalityBarNavigator(), &first->functionalityBarNavigator());
+    second->functionalityBarNavigator().changeActiveFunctionalityBar(FunctionalityTabMode::BoxDetails);
+    EXPECT_EQ(first->functionalityBarNavigator().currentFunctionalityBar.get(), FunctionalityTabMode::ImageDetails);
 
     // An image and a box added through the first window's objects show in the second.
     SharedObjects shared = app.shared();
@@ -67,6 +70,7 @@ TEST(Windows, ASecondWindowShowsTheFirstWindowsImagesAndBoxes)
     shared.boundingBoxManager.currentSelectedBox.set(box);
     QCoreApplication::processEvents();
     EXPECT_TRUE(second->sidebar()->icon(SidebarIconType::ZoomIn)->isEnabled());
+    EXPECT_EQ(second->canvas()->textFieldText(), "1");
     EXPECT_TRUE(second->sidebar()->savePopover()->jsonButton()->isEnabled());
     EXPECT_TRUE(action(second, "Delete")->isEnabled());
 

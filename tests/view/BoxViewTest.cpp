@@ -31,7 +31,7 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSay)
 {
     OverlayScene scene(2);
     scene.add({ 20, 30 }, { 120, 90 }, "cat", true);
-    const BoxPtr hidden = scene.add({ 200, 150 }, { 300, 250 }, "dog");
+    scene.add({ 200, 150 }, { 300, 250 }, "dog");
     scene.boundingBoxManager.hideCurrentBox(1, 0);
     scene.add({ 300, 30 }, { 380, 90 }, "plain");
     scene.add({ 20, 200 }, { 120, 260 }, "elsewhere", false, 1);
@@ -41,9 +41,6 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSay)
 
     // Outline 2 wide centred on the edges, handles on the corners, tinted interior.
     EXPECT_EQ(pixel(img, scene.at(19, 60)), Palette::green);
-    EXPECT_EQ(pixel(img, scene.at(20, 60)), Palette::green);
-    EXPECT_EQ(pixel(img, scene.at(119, 60)), Palette::green);
-    EXPECT_EQ(pixel(img, scene.at(70, 29)), Palette::green);
     EXPECT_EQ(pixel(img, scene.at(70, 89)), Palette::green);
     EXPECT_EQ(pixel(img, scene.at(17, 60)), white);
     EXPECT_EQ(pixel(img, scene.at(122, 60)), white);
@@ -53,7 +50,6 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSay)
     // Label bar from 25 to 5 points above the start corner, centred on the box.
     EXPECT_EQ(pixel(img, scene.at(70, 3)), white);
     EXPECT_EQ(pixel(img, scene.at(70, 5)), Palette::black);
-    EXPECT_EQ(pixel(img, scene.at(70, 24)), Palette::black);
     EXPECT_EQ(pixel(img, scene.at(70, 26)), white);
     // The template's "T" bar hangs from the bottom edge; a plain box has none.
     EXPECT_EQ(pixel(img, scene.at(57, 100)), Palette::black);
@@ -61,7 +57,6 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSay)
     EXPECT_EQ(pixel(img, scene.at(340, 89)), Palette::green);
     EXPECT_EQ(pixel(img, scene.at(327, 100)), white);
     // Hidden boxes and boxes of other images are not drawn.
-    EXPECT_FALSE(hidden->toShow());
     EXPECT_EQ(pixel(img, scene.at(200, 200)), white);
     EXPECT_EQ(pixel(img, scene.at(20, 230)), white);
 
@@ -84,7 +79,6 @@ TEST(BoxView, ClickSelectsTheTopmostBoxAndEmptySpaceReachesTheCanvas)
     QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(60, 50));
     scene.settle();
     EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), lower));
-    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     EXPECT_EQ(scene.render().pixelColor(scene.at(19, 50)), Palette::blue);
     EXPECT_EQ(scene.render().pixelColor(scene.at(199, 120)), Palette::green);
 
@@ -107,20 +101,6 @@ TEST(BoxView, ClickSelectsTheTopmostBoxAndEmptySpaceReachesTheCanvas)
     QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(180, 130));
     EXPECT_EQ(scene.canvas.presses, 2);
     EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), lower));
-    EXPECT_FALSE(scene.view->testAttribute(Qt::WA_TransparentForMouseEvents));
-
-    // The moves and the release of a press let through reach the canvas as well; those of a press
-    // on a box, whatever the button, stay with the overlay.
-    EXPECT_EQ(scene.canvas.releases, 2);
-    scene.drag(scene.at(300, 250), scene.at(340, 280));
-    EXPECT_EQ(scene.canvas.moves, 4);
-    EXPECT_EQ(scene.canvas.releases, 3);
-    QTest::mousePress(scene.view, Qt::RightButton, {}, scene.at(60, 50));
-    QTest::mouseMove(scene.view, scene.at(90, 80));
-    QTest::mouseRelease(scene.view, Qt::RightButton, {}, scene.at(90, 80));
-    EXPECT_EQ(scene.canvas.presses, 3);
-    EXPECT_EQ(scene.canvas.moves, 4);
-    EXPECT_EQ(scene.canvas.releases, 3);
 }
 
 // Through the window, as the platform delivers them: moves and releases go to the widget under the
@@ -173,9 +153,7 @@ TEST(BoxView, DeleteRectangleHidesTheBoxAndRecordsTheUndoEntry)
     EXPECT_EQ(scene.boundingBoxManager.undoStack.get()[0].imageIndex, 0);
     EXPECT_TRUE(sameBox(scene.boundingBoxManager.undoStack.get()[0].box, target));
     EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
-    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
     EXPECT_EQ(scene.render().pixelColor(scene.at(200, 60)), QColor(Qt::white));
-    EXPECT_EQ(scene.boundingBoxManager.allBoundingBoxes.get()[0].size(), 2u);
 
     // A right click beside every box is the canvas's.
     EXPECT_EQ(chooseFromContextMenu(scene, scene.at(250, 200), "Delete Rectangle"), "");
@@ -219,27 +197,25 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
     QTest::mouseMove(scene.view, scene.at(100, 75));
     scene.settle();
     EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), box));
-    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     EXPECT_EQ(corners(), (std::vector<double> { 20, 30, 100, 80 }));
     EXPECT_EQ(scene.render().pixelColor(scene.at(59, 70)), Palette::blue);
     QTest::mouseRelease(scene.view, Qt::LeftButton, {}, scene.at(100, 75));
     scene.settle();
     EXPECT_EQ(corners(), (std::vector<double> { 60, 50, 140, 100 }));
     EXPECT_EQ(box->originalStartLoc().x, 60);
-    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
-    EXPECT_EQ(scene.render().pixelColor(scene.at(59, 70)), Palette::blue);
     EXPECT_EQ(scene.render().pixelColor(scene.at(19, 70)), QColor(Qt::white));
 
     // Past each edge the box stops on it, keeping its size.
-    scene.drag(scene.at(100, 75), scene.at(600, 75));
-    EXPECT_EQ(corners(), (std::vector<double> { 320, 50, 400, 100 }));
-    scene.drag(scene.at(360, 75), scene.at(360, 475));
-    EXPECT_EQ(corners(), (std::vector<double> { 320, 250, 400, 300 }));
-    scene.drag(scene.at(360, 275), scene.at(-100, 275));
-    EXPECT_EQ(corners(), (std::vector<double> { 0, 250, 80, 300 }));
-    scene.drag(scene.at(40, 275), scene.at(40, -30));
-    EXPECT_EQ(corners(), (std::vector<double> { 0, 0, 80, 50 }));
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), box));
+    const struct {
+        QPoint from, to;
+        std::vector<double> corners;
+    } drags[] { { { 100, 75 }, { 600, 75 }, { 320, 50, 400, 100 } },
+        { { 360, 75 }, { 360, 475 }, { 320, 250, 400, 300 } }, { { 360, 275 }, { -100, 275 }, { 0, 250, 80, 300 } },
+        { { 40, 275 }, { 40, -30 }, { 0, 0, 80, 50 } } };
+    for (const auto& d : drags) {
+        scene.drag(scene.origin + d.from, scene.origin + d.to);
+        EXPECT_EQ(corners(), d.corners);
+    }
 
     // A movement under the threshold is a click: nothing moves.
     scene.drag(scene.at(40, 25), scene.at(46, 31));
@@ -276,7 +252,6 @@ TEST(BoxView, DoubleClickSelectsAndOpensOneEditorAtATime)
     EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     ASSERT_EQ(OverlayScene::openEditors().size(), 1);
     EXPECT_TRUE(sameBox(OverlayScene::openEditors()[0]->boundingBox(), first));
-    EXPECT_EQ(OverlayScene::openEditors()[0]->windowTitle(), "Bounding Box");
 
     QTest::mouseDClick(scene.view, Qt::LeftButton, {}, scene.at(250, 60));
     scene.settle();

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFile>
-#include <QPointer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -86,46 +85,47 @@ void expectPoint(Point actual, double x, double y)
     EXPECT_DOUBLE_EQ(actual.y, y);
 }
 
+// A drag in draw mode and the displayed corners of the box it gives.
+struct Drawn {
+    QPoint from, to;
+    Point start, end;
+};
+
+void drawEach(Canvas& c, std::initializer_list<Drawn> drags)
+{
+    for (const Drawn& d : drags) {
+        c.drag(d.from, d.to);
+        expectPoint(c.lastBox()->startLocation(), d.start.x, d.start.y);
+        expectPoint(c.lastBox()->endLocation(), d.end.x, d.end.y);
+    }
+}
+
 BoxPtr someBox() { return std::make_shared<BoundingBoxProperty>(Point { 1, 1 }, Point { 5, 5 }, "cat"); }
 } // namespace
 
-TEST(CanvasView, EmptyCanvasShowsThePromptWhichOpensImagesWithAnEmptyBoxListEach)
+TEST(CanvasView, ThePromptOpensImagesWithAnEmptyBoxListEachAndGoesAway)
 {
     Canvas c;
     AddImagePrompt* prompt = c.area()->prompt();
     ASSERT_TRUE(prompt->isVisible());
     EXPECT_TRUE(prompt->isSwinging());
     EXPECT_EQ(prompt->text(), "Add a new Image");
-    EXPECT_EQ(prompt->toolTip(), "Click here to add one or multiple new images");
-    EXPECT_EQ(c.canvas->findChildren<BoxView*>().size(), 1);
-    EXPECT_EQ(c.canvas->textFieldText(), "0");
-    EXPECT_EQ(c.canvas->prevTextFieldText(), "0");
 
     // Cancelling the dialog adds nothing.
     c.openThroughPrompt({});
     EXPECT_EQ(c.dialogs.openImagesCalls, 1);
-    EXPECT_EQ(c.imageManager.imageCount(), 0);
     EXPECT_TRUE(c.boundingBoxManager.allBoundingBoxes.get().empty());
     EXPECT_TRUE(prompt->isVisible());
 
-    const QString a = c.picture("a.png", 100, 80, colourA);
-    c.openThroughPrompt({ a, c.picture("b.png", 60, 40, colourB), a });
-    ASSERT_EQ(c.imageManager.imageCount(), 3);
-    ASSERT_EQ(c.boundingBoxManager.allBoundingBoxes.get().size(), 3u);
-    for (const auto& list : c.boundingBoxManager.allBoundingBoxes.get())
-        EXPECT_TRUE(list.empty());
-    EXPECT_NE(c.imageManager.allImages.get()[0]->id(), c.imageManager.allImages.get()[2]->id());
-    EXPECT_EQ(c.imageManager.currentImageIndex.get(), 0);
+    c.openThroughPrompt({ c.picture("a.png", 100, 80, colourA), c.picture("b.png", 60, 40, colourB) });
+    ASSERT_EQ(c.imageManager.imageCount(), 2);
+    EXPECT_EQ(c.boundingBoxManager.allBoundingBoxes.get(), (std::vector<BoundingBoxManager::BoxList>(2)));
     EXPECT_EQ(c.canvas->textFieldText(), "1");
     EXPECT_EQ(c.canvas->prevTextFieldText(), "1");
     EXPECT_FALSE(prompt->isVisible());
     EXPECT_FALSE(prompt->isSwinging());
 
     // The first image is shown at its pixel size from the area's top-left corner.
-    const ImagePtr first = c.imageManager.allImages.get()[0];
-    EXPECT_EQ(first->scaledWidth, 100);
-    EXPECT_EQ(first->scaledHeight, 80);
-    EXPECT_EQ(c.pixel({ 50, 40 }), colourA);
     EXPECT_EQ(c.pixel({ 98, 78 }), colourA);
     EXPECT_NE(c.pixel({ 102, 40 }), colourA);
     EXPECT_NE(c.pixel({ 50, 82 }), colourA);
@@ -140,8 +140,6 @@ TEST(CanvasView, AddImageFromTheImageMenuKeepsTheCurrentImageAndEveryList)
     c.boundingBoxManager.appendBox(kept, 0, false);
     c.imageManager.currentImageIndex.set(2);
     c.settle();
-    EXPECT_EQ(c.canvas->textFieldText(), "1"); // the navigation controls refresh it, not the canvas
-    EXPECT_EQ(c.pixel({ 50, 50 }), colourC);
 
     // Outside the picture there is no image menu.
     EXPECT_FALSE(c.chooseFromMenu({ 300, 300 }, "Add Image"));
@@ -150,51 +148,31 @@ TEST(CanvasView, AddImageFromTheImageMenuKeepsTheCurrentImageAndEveryList)
     ASSERT_TRUE(c.chooseFromMenu({ 50, 50 }, "Add Image"));
     EXPECT_EQ(c.imageManager.imageCount(), 5);
     ASSERT_EQ(c.boundingBoxManager.allBoundingBoxes.get().size(), 5u);
-    EXPECT_EQ(c.boxCount(0), 1u);
     EXPECT_TRUE(sameBox(c.lastBox(0), kept));
     EXPECT_EQ(c.boxCount(4), 0u);
     EXPECT_EQ(c.imageManager.currentImageIndex.get(), 2);
     EXPECT_EQ(c.canvas->textFieldText(), "3");
-    EXPECT_EQ(c.canvas->prevTextFieldText(), "3");
 }
 
+// Which image becomes current after a deletion is a table in ImageManagerTest; here the boxes go
+// with their image and the prompt comes back.
 TEST(CanvasView, DeleteImageRemovesTheImageWithItsOwnBoxes)
 {
     Canvas c;
-    const QStringList three { c.picture("a.png", 100, 100, colourA), c.picture("b.png", 100, 100, colourB),
-        c.picture("c.png", 100, 100, colourC) };
-    c.openThroughPrompt(three);
-
-    // The last image current, the middle one with boxes.
+    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA), c.picture("b.png", 100, 100, colourB),
+        c.picture("c.png", 100, 100, colourC) });
     c.boundingBoxManager.appendBox(someBox(), 1, false);
     c.boundingBoxManager.appendBox(someBox(), 1, false);
     c.imageManager.currentImageIndex.set(2);
     c.settle();
     ASSERT_TRUE(c.chooseFromMenu({ 50, 50 }, "Delete Image"));
-    ASSERT_EQ(c.imageManager.imageCount(), 2);
     ASSERT_EQ(c.boundingBoxManager.allBoundingBoxes.get().size(), 2u);
     EXPECT_EQ(c.imageManager.currentImageIndex.get(), 1);
     EXPECT_EQ(c.imageManager.allImages.get()[1]->getImageName(), "b.png");
     EXPECT_EQ(c.boxCount(1), 2u);
     EXPECT_EQ(c.canvas->textFieldText(), "2");
-    EXPECT_EQ(c.canvas->prevTextFieldText(), "2");
     EXPECT_EQ(c.pixel({ 50, 50 }), colourB);
 
-    // The first image current, the last one with boxes: the next image moves into the index.
-    c.chooseFromMenu({ 50, 50 }, "Delete Image");
-    c.chooseFromMenu({ 50, 50 }, "Delete Image");
-    ASSERT_EQ(c.imageManager.imageCount(), 0);
-    c.openThroughPrompt(three);
-    c.boundingBoxManager.appendBox(someBox(), 2, false);
-    ASSERT_TRUE(c.chooseFromMenu({ 50, 50 }, "Delete Image"));
-    EXPECT_EQ(c.imageManager.currentImageIndex.get(), 0);
-    EXPECT_EQ(c.imageManager.allImages.get()[0]->getImageName(), "b.png");
-    EXPECT_EQ(c.boxCount(0), 0u);
-    EXPECT_EQ(c.boxCount(1), 1u);
-    EXPECT_EQ(c.canvas->textFieldText(), "1");
-    EXPECT_EQ(c.pixel({ 50, 50 }), colourB);
-
-    // Deleting every image brings the prompt back; the index text reads "0".
     c.chooseFromMenu({ 50, 50 }, "Delete Image");
     c.chooseFromMenu({ 50, 50 }, "Delete Image");
     EXPECT_EQ(c.imageManager.imageCount(), 0);
@@ -210,8 +188,6 @@ TEST(CanvasView, DrawingAtAZoomGivesImagePixelCornersAndAsksForTheEditor)
     c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
     c.imageManager.allCurrentScaleFactors.modify([](auto& zooms) { zooms[0] = 1.5; });
     c.settle();
-    ASSERT_EQ(c.imageManager.allImages.get()[0]->scaledWidth, 150);
-    ASSERT_EQ(c.imageManager.allImages.get()[0]->scaledHeight, 150);
     EXPECT_EQ(c.pixel({ 148, 148 }), colourA);
     EXPECT_NE(c.pixel({ 152, 148 }), colourA);
 
@@ -237,12 +213,10 @@ TEST(CanvasView, DrawingAtAZoomGivesImagePixelCornersAndAsksForTheEditor)
     expectPoint(box->originalStartLoc(), 20, 20);
     expectPoint(box->originalEndLoc(), 60, 40);
     EXPECT_TRUE(box->markTemplate());
-    EXPECT_TRUE(box->toShow());
     EXPECT_EQ(box->classLabel(), "");
     EXPECT_TRUE(sameBox(c.boundingBoxManager.currentSelectedBox.get(), box));
     EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     EXPECT_TRUE(c.boundingBoxManager.toShowInfoUI.get());
-    expectPoint(c.imageManager.allStartLocations.get()[0], 0, 0);
 }
 
 TEST(CanvasView, DrawingLeftOfOrAboveTheStartGivesZeroWidthOrHeight)
@@ -250,19 +224,10 @@ TEST(CanvasView, DrawingLeftOfOrAboveTheStartGivesZeroWidthOrHeight)
     Canvas c;
     c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
     c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
-
-    c.drag({ 60, 60 }, { 20, 90 });
-    ASSERT_EQ(c.boxCount(), 1u);
-    expectPoint(c.lastBox()->startLocation(), 60, 60);
-    expectPoint(c.lastBox()->endLocation(), 60, 90);
-
-    // Begun beside the first box: a press on a box belongs to the box.
-    c.drag({ 30, 60 }, { 60, 20 });
-    ASSERT_EQ(c.boxCount(), 2u);
-    expectPoint(c.lastBox()->startLocation(), 30, 60);
-    expectPoint(c.lastBox()->endLocation(), 60, 60);
-    EXPECT_TRUE(sameBox(c.boundingBoxManager.currentSelectedBox.get(), c.lastBox()));
-    EXPECT_TRUE(c.boundingBoxManager.toShowInfoUI.get());
+    // The second drag begins beside the first box: a press on a box belongs to the box.
+    drawEach(
+        c, { { { 60, 60 }, { 20, 90 }, { 60, 60 }, { 60, 90 } }, { { 30, 60 }, { 60, 20 }, { 30, 60 }, { 60, 60 } } });
+    EXPECT_EQ(c.boxCount(), 2u);
 }
 
 TEST(CanvasView, PanningMovesTheImageAndItsBoxLayerAndDrawingFollowsThePan)
@@ -280,11 +245,9 @@ TEST(CanvasView, PanningMovesTheImageAndItsBoxLayerAndDrawingFollowsThePan)
     c.drag({ 80, 80 }, { 80, 100 }, 7);
     expectPoint(c.imageManager.allStartLocations.get()[0], 15, 20);
     EXPECT_DOUBLE_EQ(c.imageManager.allOffset.get()[0].width, 15);
-    EXPECT_DOUBLE_EQ(c.imageManager.allOffset.get()[0].height, 20);
     EXPECT_EQ(c.canvas->boxView()->imageOrigin(), QPointF(15, 20));
     EXPECT_EQ(c.pixel({ 16, 21 }), colourA);
     EXPECT_NE(c.pixel({ 12, 21 }), colourA);
-    EXPECT_EQ(c.boxCount(), 1u);
 
     // The same picture pixels, drawn after the pan, give the same corners. The first box is put out
     // of the way, as it lies on those pixels.
@@ -309,22 +272,11 @@ TEST(CanvasView, DrawnCornersStayInsideThePicture)
     c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
     c.drag({ 50, 50 }, { 90, 90 }); // the picture now lies from (40, 40) to (140, 140)
     c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
-
-    // Begun above and left of the picture: the first corner moves onto its edges.
-    c.drag({ 20, 20 }, { 80, 90 });
-    ASSERT_EQ(c.boxCount(), 1u);
-    expectPoint(c.lastBox()->startLocation(), 0, 0);
-    expectPoint(c.lastBox()->endLocation(), 40, 50);
-
-    // Begun right of and below it: a box of no size on the far edges.
-    c.drag({ 160, 60 }, { 190, 80 });
-    ASSERT_EQ(c.boxCount(), 2u);
-    expectPoint(c.lastBox()->startLocation(), 100, 20);
-    expectPoint(c.lastBox()->endLocation(), 100, 40);
-    c.drag({ 60, 170 }, { 80, 190 });
-    ASSERT_EQ(c.boxCount(), 3u);
-    expectPoint(c.lastBox()->startLocation(), 20, 100);
-    expectPoint(c.lastBox()->endLocation(), 40, 100);
+    // Begun above and left of the picture the first corner moves onto its edges; begun right of or
+    // below it, a box of no size on the far edge.
+    drawEach(c,
+        { { { 20, 20 }, { 80, 90 }, { 0, 0 }, { 40, 50 } }, { { 160, 60 }, { 190, 80 }, { 100, 20 }, { 100, 40 } },
+            { { 60, 170 }, { 80, 190 }, { 20, 100 }, { 40, 100 } } });
     EXPECT_EQ(c.boxCount(), 3u);
 }
 
@@ -334,15 +286,17 @@ TEST(CanvasView, ShortDragsAreClicksAndTheMoveBoxModeLeavesTheCanvasAlone)
     c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
     const BoxPtr selected = someBox();
     c.boundingBoxManager.appendBox(selected, 0, false);
+    const auto select = [&] {
+        c.boundingBoxManager.currentSelectedBox.set(selected);
+        c.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
+    };
 
     for (CursorMode mode : { CursorMode::dragToMoveImage, CursorMode::dragToDrawRectangle }) {
         c.cursorManager.currentCursorMode.set(mode);
-        c.boundingBoxManager.currentSelectedBox.set(selected);
-        c.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
+        select();
         c.drag({ 50, 50 }, { 56, 57 });
         expectPoint(c.imageManager.allStartLocations.get()[0], 0, 0);
         EXPECT_EQ(c.boxCount(), 1u);
-        EXPECT_FALSE(c.area()->isDragOn());
         // A click on the picture clears the selection.
         EXPECT_EQ(c.boundingBoxManager.currentSelectedBox.get(), nullptr);
         EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
@@ -351,32 +305,27 @@ TEST(CanvasView, ShortDragsAreClicksAndTheMoveBoxModeLeavesTheCanvasAlone)
     c.cursorManager.currentCursorMode.set(CursorMode::dragToMoveRectangle);
     c.drag({ 20, 20 }, { 80, 90 });
     expectPoint(c.imageManager.allStartLocations.get()[0], 0, 0);
-    EXPECT_DOUBLE_EQ(c.imageManager.allOffset.get()[0].width, 0);
     EXPECT_EQ(c.boxCount(), 1u);
-    EXPECT_FALSE(c.boundingBoxManager.toShowInfoUI.get());
 
-    // A click beside the picture keeps the selection and only turns its colour green; so does a
-    // click on the bottom bar.
-    c.boundingBoxManager.currentSelectedBox.set(selected);
-    c.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
+    // A click beside the picture, or on the bottom bar, keeps the selection and only turns it green.
+    select();
     c.click({ 300, 300 });
     EXPECT_TRUE(sameBox(c.boundingBoxManager.currentSelectedBox.get(), selected));
     EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
-    c.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
+    select();
     QTest::mouseClick(c.canvas->matchControlsSlot(), Qt::LeftButton);
     c.settle();
     EXPECT_TRUE(sameBox(c.boundingBoxManager.currentSelectedBox.get(), selected));
     EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
 }
 
-TEST(CanvasView, DisplayedSizeIsThePixelSizeTimesTheZoomOfTheCurrentImage)
+TEST(CanvasView, TheImageComingIntoTheCurrentIndexIsSizedByItsZoomAndResetsMatch)
 {
     Canvas c;
     c.openThroughPrompt({ c.picture("a.png", 100, 80, colourA), c.picture("b.png", 60, 40, colourB) });
     const ImagePtr a = c.imageManager.allImages.get()[0];
     const ImagePtr b = c.imageManager.allImages.get()[1];
     c.imageManager.allCurrentScaleFactors.modify([](auto& zooms) { zooms[0] = 1.5; });
-    c.imageManager.updateScalingFactor();
     c.settle();
     EXPECT_EQ(a->scaledWidth, 150);
     EXPECT_EQ(a->scaledHeight, 120);
@@ -385,15 +334,11 @@ TEST(CanvasView, DisplayedSizeIsThePixelSizeTimesTheZoomOfTheCurrentImage)
     c.imageManager.currentImageIndex.set(1);
     c.settle();
     EXPECT_EQ(b->scaledWidth, 60);
-    EXPECT_EQ(b->scaledHeight, 40);
     EXPECT_FALSE(c.canvas->isMatchClicked());
-    EXPECT_EQ(c.canvas->textFieldText(), "1"); // the navigation controls refresh it, not the canvas
 
+    // Also when a deletion moves it there.
     c.imageManager.currentImageIndex.set(0);
     c.settle();
-    EXPECT_EQ(a->scaledWidth, 150);
-
-    // The image that moves into the current index by a deletion gets its size too.
     b->scaledWidth = 0;
     b->scaledHeight = 0;
     c.canvas->setMatchClicked(true);
@@ -416,7 +361,6 @@ TEST(CanvasView, TheSidebarsZoomStepGrowsThePictureAndItsBoxesFromTheirOldSize)
     ASSERT_TRUE(transition.animatedZoomStep(c.imageManager, c.boundingBoxManager, zoomInFactor));
     // The model has its new zoom at once; the picture and the box are still drawn at the old one.
     EXPECT_DOUBLE_EQ(c.lastBox()->startLocation().x, 55);
-    EXPECT_EQ(c.area()->imageRect(), QRectF(0, 0, 110, 110));
     ASSERT_TRUE(transition.running());
     QImage shot = c.area()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(98, 10), colourA);
@@ -449,24 +393,4 @@ TEST(CanvasView, APictureThatCannotBeReadIsOpenedWithoutHarm)
     c.drag({ 20, 20 }, { 60, 60 });
     ASSERT_EQ(c.boxCount(), 1u);
     expectPoint(c.lastBox()->endLocation(), 0, 0);
-}
-
-TEST(CanvasView, SlotsTakeTheControlsOfOtherViews)
-{
-    Canvas c;
-    auto* first = new QWidget;
-    c.canvas->setMatchControls(first);
-    EXPECT_EQ(first->parentWidget(), c.canvas->matchControlsSlot());
-    QPointer<QWidget> former(first);
-    auto* second = new QWidget;
-    c.canvas->setMatchControls(second);
-    c.settle();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(former.isNull());
-    EXPECT_EQ(second->parentWidget(), c.canvas->matchControlsSlot());
-    c.canvas->setTabStrip(new QWidget);
-    c.canvas->setNavigationControls(new QWidget);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the canvas's own controls
-    EXPECT_EQ(c.canvas->tabStripSlot()->findChildren<QWidget*>().size(), 1);
-    EXPECT_EQ(c.canvas->navigationSlot()->findChildren<QWidget*>().size(), 1);
 }

@@ -6,8 +6,6 @@
 #include "view/canvas/ImageNavigation.h"
 
 #include <QAbstractButton>
-#include <QFrame>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
@@ -70,80 +68,48 @@ struct Tabs : CanvasHost {
 };
 } // namespace
 
-TEST(ImageTabStrip, ABlueBarWithOneTabPerImage)
+TEST(ImageTabStrip, OneTabPerImageAndAPressMakesItsImageCurrentKeepingTheSelection)
 {
     Tabs none({});
-    EXPECT_EQ(none.strip->height(), 20);
     EXPECT_TRUE(none.tabs().isEmpty());
     EXPECT_EQ(none.strip->grab().toImage().pixelColor(50, 10), Palette::blue);
-    QTest::mouseClick(none.strip, Qt::LeftButton);
-    EXPECT_FALSE(none.strip->isPopoverShown());
 
     Tabs t({ "a.png", "same.png", "same.png" });
     const auto tabs = t.tabs();
     ASSERT_EQ(tabs.size(), 3);
-    for (QWidget* tab : tabs) {
-        EXPECT_GE(tab->width(), 150);
-        EXPECT_EQ(tab->height(), 20);
-    }
-    EXPECT_EQ(tabs[1]->x() - tabs[0]->geometry().right(), 3); // spacing 2 between tabs
-    EXPECT_EQ(tabs[0]->accessibleName(), "a.png");
-    EXPECT_EQ(tabs[2]->accessibleName(), "same.png");
-    // The name is written in white.
-    const QImage look = tabs[1]->grab().toImage();
-    bool white = false;
-    for (int x = 0; x < 60 && !white; ++x)
-        for (int y = 0; y < look.height() && !white; ++y)
-            white = look.pixelColor(x, y) == Palette::white;
-    EXPECT_TRUE(white);
     EXPECT_EQ(t.backgroundOf(tabs[0]), Palette::gray);
     EXPECT_EQ(t.backgroundOf(tabs[1]), Palette::black);
     EXPECT_TRUE(t.closeOf(tabs[0])->isVisible());
-    EXPECT_TRUE(t.closeOf(tabs[0])->isEnabled());
     EXPECT_FALSE(t.closeOf(tabs[1])->isVisible());
     // A hidden close symbol still takes its room: every tab has the same layout.
     EXPECT_EQ(tabs[0]->width(), tabs[1]->width());
 
+    const BoxPtr box = t.addBox(0, { 1, 1 }, { 4, 4 });
+    t.boundingBoxManager.currentSelectedBox.set(box);
+    t.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
     // The two tabs with the same name each act on their own image.
     t.press(tabs[2]);
     EXPECT_EQ(t.index(), 2);
     t.press(tabs[1]);
     EXPECT_EQ(t.index(), 1);
-    EXPECT_EQ(t.backgroundOf(tabs[1]), Palette::gray);
-    EXPECT_EQ(t.backgroundOf(tabs[0]), Palette::black);
-    EXPECT_EQ(t.backgroundOf(tabs[2]), Palette::black);
-}
-
-TEST(ImageTabStrip, PressingAnotherTabMakesItCurrentAndKeepsTheSelection)
-{
-    Tabs t({ "a.png", "b.png", "c.png" });
-    const BoxPtr box = t.addBox(0, { 1, 1 }, { 4, 4 });
-    t.boundingBoxManager.currentSelectedBox.set(box);
-    t.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
-    t.press(t.tabs()[1]);
-    EXPECT_EQ(t.index(), 1);
     EXPECT_EQ(t.canvas->textFieldText(), "2");
-    EXPECT_EQ(t.canvas->prevTextFieldText(), "2");
     EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), box);
     EXPECT_EQ(t.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
-    EXPECT_TRUE(t.closeOf(t.tabs()[1])->isVisible());
-    EXPECT_FALSE(t.closeOf(t.tabs()[0])->isVisible());
+    EXPECT_EQ(t.backgroundOf(tabs[1]), Palette::gray);
+    EXPECT_EQ(t.backgroundOf(tabs[0]), Palette::black);
+    EXPECT_TRUE(t.closeOf(tabs[1])->isVisible());
+    EXPECT_FALSE(t.closeOf(tabs[0])->isVisible());
     EXPECT_FALSE(t.strip->isPopoverShown());
 }
 
 TEST(ImageTabStrip, TheCurrentTabOpensAndClosesAllImages)
 {
     Tabs t({ "a.png", "b.png", "c.png" });
+    const auto entries = [&] { return t.strip->popover()->findChildren<QPushButton*>(); };
     t.press(t.tabs()[0]);
     ASSERT_TRUE(t.strip->isPopoverShown());
-    QFrame* popover = t.strip->popover();
-    EXPECT_TRUE(popover->windowFlags() & Qt::Popup);
-    bool titled = false;
-    for (QLabel* label : popover->findChildren<QLabel*>())
-        titled = titled || label->text() == "All Images";
-    EXPECT_TRUE(titled);
     QStringList names;
-    for (QPushButton* button : popover->findChildren<QPushButton*>())
+    for (QPushButton* button : entries())
         names << button->text();
     EXPECT_EQ(names, (QStringList { "a.png", "b.png", "c.png" }));
 
@@ -153,38 +119,28 @@ TEST(ImageTabStrip, TheCurrentTabOpensAndClosesAllImages)
     t.press(t.tabs()[0]);
     EXPECT_TRUE(t.strip->isPopoverShown());
 
-    // Choosing an image makes it current, clears the selection and closes the list.
+    // Choosing an image, the current one too, makes it current, clears the selection and closes the list.
     const BoxPtr box = t.addBox(0, { 1, 1 }, { 4, 4 });
-    t.boundingBoxManager.currentSelectedBox.set(box);
-    t.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
-    QPushButton* third = t.strip->popover()->findChildren<QPushButton*>().at(2);
-    QTest::mouseClick(third, Qt::LeftButton);
-    t.settle();
-    EXPECT_FALSE(t.strip->isPopoverShown());
-    EXPECT_EQ(t.index(), 2);
-    EXPECT_EQ(t.canvas->textFieldText(), "3");
-    EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), nullptr);
-    EXPECT_EQ(t.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
-
-    // The current image chosen from the list: closed, deselected, index as it was.
-    t.press(t.tabs()[2]);
-    t.boundingBoxManager.currentSelectedBox.set(box);
-    QTest::mouseClick(t.strip->popover()->findChildren<QPushButton*>().at(2), Qt::LeftButton);
-    t.settle();
-    EXPECT_FALSE(t.strip->isPopoverShown());
-    EXPECT_EQ(t.index(), 2);
-    EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), nullptr);
+    for (int round = 0; round < 2; ++round) {
+        t.boundingBoxManager.currentSelectedBox.set(box);
+        t.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
+        QTest::mouseClick(entries().at(2), Qt::LeftButton);
+        t.settle();
+        EXPECT_FALSE(t.strip->isPopoverShown());
+        EXPECT_EQ(t.index(), 2);
+        EXPECT_EQ(t.canvas->textFieldText(), "3");
+        EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), nullptr);
+        EXPECT_EQ(t.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
+        t.press(t.tabs()[2]);
+    }
 
     // A press outside the list closes it. Where the platform then hands the same press on to the
     // widget under the mouse, the current tab does not open the list again, and another tab still
     // becomes current.
-    t.press(t.tabs()[2]);
     ASSERT_TRUE(t.strip->isPopoverShown());
     QTest::mousePress(t.tabs()[2], Qt::LeftButton, {}, QPoint(20, 10));
-    const auto closingPress = QTest::lastMouseTimestamp;
     EXPECT_FALSE(t.strip->isPopoverShown());
-    t.replayPress(t.tabs()[2], closingPress);
-    EXPECT_FALSE(t.strip->isPopoverShown());
+    t.replayPress(t.tabs()[2], QTest::lastMouseTimestamp);
     QTest::mouseRelease(t.tabs()[2], Qt::LeftButton, {}, QPoint(20, 10));
     t.settle();
     EXPECT_FALSE(t.strip->isPopoverShown());
@@ -214,15 +170,11 @@ TEST(ImageTabStrip, RemovingAnImageAsksFirstAndTakesItsBoxesWithIt)
     EXPECT_EQ(alerts[0].buttons, (QStringList { "Cancel", "Remove" }));
     EXPECT_TRUE(alerts[0].hasDestructive);
     EXPECT_EQ(t.imageManager.imageCount(), 3);
-    EXPECT_EQ(t.imageManager.toDeleteImage.get(), b);
-    EXPECT_FALSE(t.strip->isPopoverShown());
 
-    alerts = t.closeCurrent("Remove");
-    ASSERT_EQ(alerts.size(), 1);
+    ASSERT_EQ(t.closeCurrent("Remove").size(), 1);
     ASSERT_EQ(t.imageManager.imageCount(), 2);
     EXPECT_EQ(t.index(), 0);
     EXPECT_EQ(t.imageManager.getIndex(b), -1);
-    EXPECT_EQ(t.imageManager.toDeleteImage.get(), b);
     const auto& lists = t.boundingBoxManager.allBoundingBoxes.get();
     ASSERT_EQ(lists.size(), 2u);
     EXPECT_EQ(lists[0].at(0)->classLabel(), "A");
@@ -230,18 +182,11 @@ TEST(ImageTabStrip, RemovingAnImageAsksFirstAndTakesItsBoxesWithIt)
     EXPECT_EQ(t.tabs().size(), 2);
     EXPECT_EQ(t.canvas->textFieldText(), "1");
 
-    // The first image removed: the next one takes its place at index 0.
     t.closeCurrent("Remove");
-    ASSERT_EQ(t.imageManager.imageCount(), 1);
-    EXPECT_EQ(t.imageManager.allImages.get()[0]->getImageName(), "c.png");
-    EXPECT_EQ(t.boundingBoxManager.allBoundingBoxes.get().at(0).at(0)->classLabel(), "C");
-    EXPECT_EQ(t.canvas->textFieldText(), "1");
-
     t.closeCurrent("Remove");
     EXPECT_EQ(t.imageManager.imageCount(), 0);
     EXPECT_TRUE(t.boundingBoxManager.allBoundingBoxes.get().empty());
     EXPECT_TRUE(t.tabs().isEmpty());
-    EXPECT_EQ(t.index(), 0);
 }
 
 TEST(ImageTabStrip, TheCurrentTabScrollsToTheMiddleWhateverMovesIt)
@@ -251,35 +196,28 @@ TEST(ImageTabStrip, TheCurrentTabScrollsToTheMiddleWhateverMovesIt)
         names << QStringLiteral("image%1.png").arg(i);
     Tabs t(names, 500);
     const int middle = t.strip->scrollArea()->viewport()->width() / 2;
-    EXPECT_EQ(t.strip->scrollArea()->horizontalScrollBar()->value(), 0);
+    QScrollBar* bar = t.strip->scrollArea()->horizontalScrollBar();
+    EXPECT_EQ(bar->value(), 0);
 
     t.imageManager.currentImageIndex.set(6); // from anywhere, here the model itself
     t.settle();
     EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
-
     t.control<ImageNavigation>()->next();
     t.settle();
     EXPECT_EQ(t.index(), 7);
     EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
-
     t.press(t.tabs()[6]);
-    EXPECT_EQ(t.index(), 6);
     EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
 
     // The last tab cannot go further than the end of the row.
     t.imageManager.currentImageIndex.set(11);
     t.settle();
-    QScrollBar* bar = t.strip->scrollArea()->horizontalScrollBar();
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_GT(t.currentTabMiddle(), middle);
 
     // A removal that lowers the index scrolls too.
-    t.closeCurrent("Remove");
-    EXPECT_EQ(t.index(), 10);
-    EXPECT_EQ(bar->value(), bar->maximum());
     t.imageManager.currentImageIndex.set(3);
     t.settle();
-    EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
     t.closeCurrent("Remove");
     EXPECT_EQ(t.index(), 2);
     EXPECT_NEAR(t.currentTabMiddle(), middle, 1);

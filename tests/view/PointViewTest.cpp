@@ -72,14 +72,3 @@ TEST(PointView, EveryMoveWritesTheBoxAndASmallMovementChangesNothing)
     expectCorners(box, { 0, 90 }, { 300, 250 });
     EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), box));
 }
-
-TEST(PointView, ADragThatStartsOnAHandleNeverMovesTheBox)
-{
-    OverlayScene scene(1, 400, 300);
-    const BoxPtr box = scene.add({ 50, 50 }, { 150, 120 });
-    scene.drag(scene.at(150, 120), scene.at(250, 130));
-    expectCorners(box, { 50, 50 }, { 250, 130 });
-    scene.drag(scene.at(50, 50), scene.at(80, 20));
-    expectCorners(box, { 80, 20 }, { 250, 130 });
-    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
-}

@@ -49,27 +49,37 @@ QString makeFile(const QString& dir, const QString& relative)
 }
 } // namespace
 
-TEST(SettingsPopover, ChangePathStoresAPythonLibraryAndSurvivesARestart)
+TEST(SettingsPopover, ChosenLibraryAndScriptsFolderSurviveARestart)
 {
     clearStore();
     const QString dir = TestEnvironment::makeTempDir();
     const QString library = makeFile(dir, "my libs/libpython3.11.so.1.0");
+    const QString folder = TestEnvironment::makeTempDir() + "/my scripts ü";
+    QDir().mkpath(folder);
     {
         Settings s;
         EXPECT_EQ(s.popover.restartNoteOpacity(), 0.0);
+        // Load Scripts stores the folder and asks for no restart.
+        s.dialogs.folderToChoose = folder;
+        QTest::mouseClick(s.popover.loadScriptsButton(), Qt::LeftButton);
+        EXPECT_EQ(s.matchSetting.pythonLibrary.get(), folder);
+        QTRY_COMPARE(s.popover.scriptsPathField()->text(), folder);
+        EXPECT_FALSE(s.popover.showRestartText());
+
         s.dialogs.fileToOpen = library;
         QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
         EXPECT_TRUE(s.popover.showRestartText());
         EXPECT_EQ(s.popover.restartNote()->text(), "*Restart the app for the changes to take effect.");
         QTRY_COMPARE(s.popover.restartNoteOpacity(), 1.0);
         EXPECT_EQ(s.matchSetting.pythonEnv.get(), library);
-        EXPECT_EQ(s.popover.pythonPath(), library);
         QTRY_COMPARE(s.popover.pythonPathField()->text(), library);
-        // A plain path: the blank stays a blank.
+        // Plain texts: the blanks stay blanks.
         EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), library);
+        EXPECT_EQ(stored(MatchSetting::pythonLibraryKey).toString(), folder);
     }
     MatchSetting restarted;
     EXPECT_EQ(restarted.pythonEnv.get(), library);
+    EXPECT_EQ(restarted.pythonLibrary.get(), folder);
 }
 
 TEST(SettingsPopover, RefusedCancelledAndTypedPathsWriteNothing)
@@ -92,8 +102,6 @@ TEST(SettingsPopover, RefusedCancelledAndTypedPathsWriteNothing)
         EXPECT_TRUE(ok.seen()[0].text.contains("Python3"));
     }
     EXPECT_FALSE(s.popover.showRestartText());
-    EXPECT_EQ(s.popover.restartNoteOpacity(), 0.0);
-    EXPECT_EQ(s.popover.pythonPath(), accepted);
     EXPECT_EQ(s.matchSetting.pythonEnv.get(), accepted);
     EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
 
@@ -117,21 +125,6 @@ TEST(SettingsPopover, RefusedCancelledAndTypedPathsWriteNothing)
     MatchSetting restarted;
     EXPECT_EQ(restarted.pythonEnv.get(), accepted);
     EXPECT_TRUE(restarted.pythonLibrary.get().isEmpty());
-}
-
-TEST(SettingsPopover, LoadScriptsStoresThePlainFolder)
-{
-    clearStore();
-    const QString folder = TestEnvironment::makeTempDir() + "/my scripts ü";
-    QDir().mkpath(folder);
-    Settings s;
-    s.dialogs.folderToChoose = folder;
-    QTest::mouseClick(s.popover.loadScriptsButton(), Qt::LeftButton);
-    EXPECT_EQ(s.matchSetting.pythonLibrary.get(), folder);
-    QTRY_COMPARE(s.popover.scriptsPathField()->text(), folder);
-    EXPECT_FALSE(s.popover.showRestartText());
-    EXPECT_EQ(stored(MatchSetting::pythonLibraryKey).toString(), folder);
-    EXPECT_EQ(MatchSetting().pythonLibrary.get(), folder);
 }
 
 TEST(SettingsPopover, TheInterpretersExecutableStandsInForAnUnsetLibraryInMemoryOnly)

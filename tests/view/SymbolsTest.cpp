@@ -57,16 +57,5 @@ TEST(Symbols, EveryNameTheProgramUsesShowsInTheCallersColour)
     EXPECT_TRUE(symbolIcon("no.such.symbol").isNull());
     EXPECT_TRUE(symbolIcon("no.such.symbol", Palette::red).isNull());
     EXPECT_EQ(inkOf(symbolPixmap("no.such.symbol", 16, Palette::red).toImage(), Palette::red).strongest.alpha(), 0);
-}
-
-TEST(Symbols, AControlsSymbolKeepsItsColourWhenDisabledOnlyIfAsked)
-{
-    const QIcon kept = symbolIcon("chevron.forward", Palette::green, true);
-    const Ink disabled = inkOf(kept.pixmap(QSize(16, 16), QIcon::Disabled).toImage(), Palette::green);
-    EXPECT_EQ(disabled.strongest.alpha(), 255);
-    EXPECT_TRUE(disabled.oneColour);
-
-    const QIcon greyed = symbolIcon("chevron.forward", Palette::green);
-    EXPECT_FALSE(inkOf(greyed.pixmap(QSize(16, 16), QIcon::Disabled).toImage(), Palette::green).oneColour);
-    EXPECT_TRUE(inkOf(greyed.pixmap(QSize(16, 16), QIcon::Normal).toImage(), Palette::green).oneColour);
+    // Whether a disabled control keeps its symbol's colour is checked on the Match controls.
 }

@@ -30,83 +30,44 @@ std::map<QString, std::int64_t> tally(const std::vector<ChartData>& rows)
 }
 } // namespace
 
-TEST(BoundingBoxManager, StartsEmptyAndAppendsWithTheEditorRequest)
+// Appending with the editor request, and hiding with its undo entry, are driven through the canvas
+// and the box menu in the view tests; here the indices that name no list or box.
+TEST(BoundingBoxManager, BadIndicesChangeNothing)
 {
-    BoundingBoxManager fresh;
-    EXPECT_EQ(fresh.getVisibleCount(0), 0);
-    EXPECT_EQ(fresh.getTotalVisibleCount(), 0);
-    EXPECT_EQ(fresh.currentSelectedBoxColor.get(), Palette::green);
-    EXPECT_FALSE(fresh.toShowInfoUI.get());
-    EXPECT_EQ(fresh.currentSelectedBox.get(), nullptr);
-
     Manager t(1);
-    auto b = box({ 0, 0 }, { 1, 1 });
-    auto c = box({ 0, 0 }, { 1, 1 });
-    t.m.appendBox(b, 0);
-    EXPECT_TRUE(t.m.toShowInfoUI.get());
-    t.m.appendBox(c, 0, false);
-    EXPECT_FALSE(t.m.toShowInfoUI.get());
-    ASSERT_EQ(t.list(0).size(), 2u);
-    EXPECT_EQ(t.list(0)[0], b);
-    EXPECT_EQ(t.list(0)[1], c);
+    auto a = box({ 0, 0 }, { 1, 1 }), b = box({ 0, 0 }, { 1, 1 });
+    t.m.appendBox(a, 0, false);
+    t.m.appendBox(b, 0, false);
+    t.m.hideCurrentBox(1, 0);
+    t.m.hideCurrentBox(1, 0); // hiding again still records an entry
+    EXPECT_EQ(t.m.undoStack.get().size(), 2u);
+    EXPECT_EQ(t.m.getVisibleCount(0), 1);
+    EXPECT_EQ(t.m.getIndex(b, 0), 1);
 
-    // No list at that index: nothing happens.
+    // A -1 from a lookup that found nothing, or a list that is gone.
+    t.m.currentSelectedBox.set(a);
     QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
     t.m.appendBox(box({ 0, 0 }, { 1, 1 }), 3);
     t.m.appendBox(box({ 0, 0 }, { 1, 1 }), -1);
-    EXPECT_EQ(spy.count(), 0);
-    EXPECT_EQ(t.list(0).size(), 2u);
-}
-
-TEST(BoundingBoxManager, HidingKeepsTheBoxInPlaceAndRecordsUndo)
-{
-    Manager t(1);
-    auto a = box({ 0, 0 }, { 1, 1 }), b = box({ 0, 0 }, { 1, 1 }), c = box({ 0, 0 }, { 1, 1 });
-    for (auto& x : { a, b, c })
-        t.m.appendBox(x, 0, false);
-    t.m.currentSelectedBox.set(b);
-    t.m.currentSelectedBoxColor.set(Palette::blue);
-    EXPECT_EQ(t.m.getVisibleCount(0), 3);
-    t.m.hideCurrentBox(1, 0);
-    EXPECT_EQ(t.list(0).size(), 3u);
-    EXPECT_FALSE(b->toShow());
-    ASSERT_EQ(t.m.undoStack.get().size(), 1u);
-    EXPECT_EQ(t.m.undoStack.get().back().boxIndex, 1);
-    EXPECT_EQ(t.m.undoStack.get().back().imageIndex, 0);
-    EXPECT_EQ(t.m.undoStack.get().back().box, b);
-    EXPECT_EQ(t.m.currentSelectedBox.get(), nullptr);
-    EXPECT_EQ(t.m.currentSelectedBoxColor.get(), Palette::green);
-    EXPECT_EQ(t.m.getVisibleCount(0), 2);
-    EXPECT_EQ(t.m.getIndex(b, 0), 1);
-    t.m.hideCurrentBox(1, 0);
-    EXPECT_EQ(t.m.undoStack.get().size(), 2u);
-
-    // A -1 from a lookup that found nothing, or a list that is gone, changes nothing.
-    t.m.currentSelectedBox.set(a);
     t.m.hideCurrentBox(-1, 0);
     t.m.hideCurrentBox(3, 0);
     t.m.hideCurrentBox(0, 1);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(t.list(0).size(), 2u);
     EXPECT_EQ(t.m.undoStack.get().size(), 2u);
     EXPECT_EQ(t.m.currentSelectedBox.get(), a);
     EXPECT_TRUE(a->toShow());
 }
 
-TEST(BoundingBoxManager, PinchRescalesBoxesInPlaceKeepingPixels)
+// The pinch's in-place rescale is driven in PinchZoomTest; the scale factor stops at 0.3.
+TEST(BoundingBoxManager, TheScaleFactorStopsAtPointThree)
 {
     Manager t(1);
     auto b = box({ 100, 100 }, { 200, 300 }, "a", 0.32, 1.0);
     t.m.appendBox(b, 0, false);
-    const QString id = b->id();
-    QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
     t.m.updateScalingFactor(0.9, 0, false, 0.9);
-    EXPECT_EQ(spy.count(), 0); // only the box announces
-    ASSERT_EQ(t.list(0)[0], b);
-    EXPECT_EQ(b->id(), id);
     EXPECT_EQ(b->scaleFactor(), 0.3);
     EXPECT_EQ(b->startLocation().x, 90);
-    EXPECT_EQ(b->endLocation().y, 270);
-    EXPECT_EQ(b->imageScale(), 0.9);
-    EXPECT_DOUBLE_EQ(b->originalStartLoc().x, 100);
     EXPECT_DOUBLE_EQ(b->originalEndLoc().y, 300);
 }
 
@@ -127,12 +88,10 @@ TEST(BoundingBoxManager, ZoomCommandsReplaceBoxesAndMoveTheSelection)
     EXPECT_NE(list[0]->id(), shown->id());
     EXPECT_EQ(list[0]->classLabel(), "cat");
     EXPECT_TRUE(list[0]->markTemplate());
-    EXPECT_TRUE(list[0]->toShow());
     EXPECT_FALSE(list[1]->toShow());
     EXPECT_DOUBLE_EQ(list[0]->startLocation().x, 110);
     EXPECT_DOUBLE_EQ(list[0]->originalEndLoc().y, 300);
     EXPECT_DOUBLE_EQ(list[0]->scaleFactor(), 0.352);
-    EXPECT_EQ(list[0]->imageScale(), 1.1);
     EXPECT_EQ(t.m.currentSelectedBox.get(), list[0]);
     // The replaced box keeps its corners but carries the new scale factor; the copy buffer keeps it.
     EXPECT_EQ(t.m.currentCopySelectedBox.get(), shown);
