@@ -317,6 +317,13 @@ TEST(CanvasView, ShortDragsAreClicksAndTheMoveBoxModeLeavesTheCanvasAlone)
     c.settle();
     EXPECT_TRUE(sameBox(c.boundingBoxManager.currentSelectedBox.get(), selected));
     EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
+
+    // Other buttons are no click: the selection keeps its colour.
+    select();
+    QTest::mouseClick(c.layer(), Qt::RightButton, {}, { 300, 300 });
+    QTest::mouseClick(c.canvas->matchControlsSlot(), Qt::MiddleButton);
+    c.settle();
+    EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
 }
 
 TEST(CanvasView, TheImageComingIntoTheCurrentIndexIsSizedByItsZoomAndResetsMatch)

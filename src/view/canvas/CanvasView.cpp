@@ -180,7 +180,7 @@ void CanvasView::mousePressEvent(QMouseEvent* event)
 void CanvasView::mouseReleaseEvent(QMouseEvent* event)
 {
     // A click that no control took: the selection keeps its box but loses its colour.
-    if (QLineF(m_pressLocation, event->position()).length() < dragMinimumDistance)
+    if (event->button() == Qt::LeftButton && QLineF(m_pressLocation, event->position()).length() < dragMinimumDistance)
         m_shared.boundingBoxManager.currentSelectedBoxColor.set(Palette::green);
     event->accept();
 }
