@@ -77,6 +77,7 @@ void BoundingBoxManager::updateScalingFactor(double factor, std::int64_t imageIn
         replacement->setToShow(box->toShow());
         if (currentSelectedBox.get() && currentSelectedBox.get()->getID() == box->id())
             currentSelectedBox.set(replacement);
+        emit boxReplaced(box, replacement);
     }
 }
 

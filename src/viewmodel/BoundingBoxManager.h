@@ -74,4 +74,8 @@ public:
     bool replaceBox(std::int64_t boxIndex, std::int64_t imageIndex, const BoxPtr& box);
     // The selection is cleared: nothing selected, colour green.
     void deselect();
+
+signals:
+    // A zoom step put a new box in the place of an old one.
+    void boxReplaced(const BoxPtr& old, const BoxPtr& replacement);
 };

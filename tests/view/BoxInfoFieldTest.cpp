@@ -1,5 +1,6 @@
 #include "OverlayScene.h"
 
+#include "view/ZoomStep.h"
 #include "view/canvas/Drawing.h"
 
 #include <QCheckBox>
@@ -257,8 +258,20 @@ TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
     EXPECT_EQ(box->startLocation().x, 14);
     EXPECT_EQ(scene.boundingBoxManager.boxAt(0, 1)->classLabel(), "other");
 
-    // Its box's list goes away: nothing left to save.
+    // A zoom step puts a new box in its place: the editor edits the new one.
     scene.imageManager.currentImageIndex.set(0);
+    {
+        Editor editor(scene, 0);
+        ASSERT_TRUE(zoomStep(scene.imageManager, scene.boundingBoxManager, zoomOutFactor));
+        scene.settle();
+        editor.type("Class Label", "bird");
+        QTest::keyClick(editor.label(), Qt::Key_Return);
+        OverlayScene::settle();
+        EXPECT_FALSE(editor.open());
+    }
+    EXPECT_EQ(scene.boundingBoxManager.boxAt(0, 0)->classLabel(), "bird");
+
+    // Its box's list goes away: nothing left to save.
     {
         Editor editor(scene, 0);
         scene.boundingBoxManager.deleteBoxForImage(0);

@@ -112,6 +112,11 @@ BoxInfoField::BoxInfoField(SharedObjects shared, std::int64_t boundingBoxIndex, 
     }
     refreshSaveButton();
 
+    connect(&m_shared.boundingBoxManager, &BoundingBoxManager::boxReplaced, this,
+        [this](const BoxPtr& old, const BoxPtr& replacement) {
+            if (m_box == old)
+                m_box = replacement;
+        });
     connect(&m_shared.boundingBoxManager, &ObservableObject::changed, this, &BoxInfoField::refreshSaveButton);
     connect(&m_shared.imageManager, &ObservableObject::changed, this, &BoxInfoField::refreshSaveButton);
 }

@@ -20,9 +20,10 @@ class QPushButton;
 //
 // The editor is tied to the box that stood at boundingBoxIndex of the current image's list when it
 // was made (and to that image), not to the position: switching images or adding boxes while it is
-// open does not move it to another box. Save finds the box again by identity; if the box has left
-// its image's list (or the image was closed) there is nothing to save and "Save" stays disabled. An
-// index that names no box gives empty fields and a disabled "Save".
+// open does not move it to another box (a zoom step's new box in its place takes it over). Save
+// finds the box again by identity; if the box has left its image's list (or the image was closed)
+// there is nothing to save and "Save" stays disabled. An index that names no box gives empty fields
+// and a disabled "Save".
 class BoxInfoField : public QDialog
 {
     Q_OBJECT
