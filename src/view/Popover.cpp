@@ -67,7 +67,6 @@ void Popover::hideEvent(QHideEvent* event)
 {
     qApp->removeEventFilter(this);
     QFrame::hideEvent(event);
-    emit dismissed();
 }
 
 void Popover::keyPressEvent(QKeyEvent* event)

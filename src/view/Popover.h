@@ -19,9 +19,6 @@ public:
     void toggle();
     void showBesideAnchor();
 
-signals:
-    void dismissed();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;

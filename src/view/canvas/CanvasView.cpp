@@ -58,9 +58,9 @@ CanvasView::CanvasView(SharedObjects shared, FunctionalityBarNavigator& navigato
     connect(&m_shared.imageManager, &ObservableObject::changed, this, &CanvasView::refresh);
     refresh();
 
-    setTabStrip(new ImageTabStrip(shared, *this));
-    setMatchControls(new MatchControls(shared, *this));
-    setNavigationControls(new ImageNavigation(shared, *this));
+    m_tabStripSlot->layout()->addWidget(new ImageTabStrip(shared, *this));
+    m_matchControlsSlot->layout()->addWidget(new MatchControls(shared, *this));
+    m_navigationSlot->layout()->addWidget(new ImageNavigation(shared, *this));
     // Pinches and Ctrl + wheel over the image area, boxes included, zoom the current image.
     auto* pinchZoom = new PinchZoom(shared, this);
     pinchZoom->watch(m_display);
@@ -90,22 +90,6 @@ void CanvasView::deleteCurrentImage()
     images.deleteCurrentImage();
     setTextFieldText(QString::number(images.currentImageIndex.get()));
 }
-
-void CanvasView::fillSlot(QWidget* slot, QWidget* content)
-{
-    QLayout* layout = slot->layout();
-    while (QLayoutItem* item = layout->takeAt(0)) {
-        if (QWidget* former = item->widget(); former && former != content)
-            former->deleteLater();
-        delete item;
-    }
-    if (content)
-        layout->addWidget(content);
-}
-
-void CanvasView::setTabStrip(QWidget* strip) { fillSlot(m_tabStripSlot, strip); }
-void CanvasView::setMatchControls(QWidget* controls) { fillSlot(m_matchControlsSlot, controls); }
-void CanvasView::setNavigationControls(QWidget* controls) { fillSlot(m_navigationSlot, controls); }
 
 void CanvasView::setTextFieldText(const QString& text)
 {

@@ -28,14 +28,8 @@ public:
     // Removes the current image and its boxes; nothing while no image is open.
     void deleteCurrentImage();
 
-    // The places left for the controls that other views bring. Each holds one widget, which the
-    // canvas takes over; setting another replaces and deletes the former.
-    void setTabStrip(QWidget* strip);
-    void setMatchControls(QWidget* controls);
-    void setNavigationControls(QWidget* controls);
-    QWidget* tabStripSlot() const { return m_tabStripSlot; }
+    // The bottom bar's place of the matching controls.
     QWidget* matchControlsSlot() const { return m_matchControlsSlot; }
-    QWidget* navigationSlot() const { return m_navigationSlot; }
 
     // The go-to-index field's text (the current image's 1-based number; "0" at start) and the last
     // text it accepted.
@@ -63,7 +57,6 @@ protected:
 
 private:
     void refresh();
-    static void fillSlot(QWidget* slot, QWidget* content);
 
     SharedObjects m_shared;
     DisplayImageView* m_display;
