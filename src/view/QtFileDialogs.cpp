@@ -5,6 +5,17 @@
 #include <QLabel>
 #include <QLayout>
 
+namespace
+{
+// Runs the dialog; the one file or folder chosen, or "" when the user cancels.
+QString firstChosen(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+} // namespace
+
 QStringList QtFileDialogs::openImages()
 {
     QFileDialog dialog(QApplication::activeWindow());
@@ -17,7 +28,7 @@ QStringList QtFileDialogs::openImages()
 }
 
 QString QtFileDialogs::saveFile(const QString& title, const QString& message, const QString& nameLabel,
-                                const QString& nameFilter, const QString& suggestedName)
+    const QString& nameFilter, const QString& suggestedName)
 {
     QFileDialog dialog(QApplication::activeWindow(), title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -35,9 +46,7 @@ QString QtFileDialogs::saveFile(const QString& title, const QString& message, co
             layout->addWidget(label);
         }
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().first();
+    return firstChosen(dialog);
 }
 
 QString QtFileDialogs::openFile(const QString& title)
@@ -45,9 +54,7 @@ QString QtFileDialogs::openFile(const QString& title)
     QFileDialog dialog(QApplication::activeWindow(), title);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().first();
+    return firstChosen(dialog);
 }
 
 QString QtFileDialogs::chooseFolder(const QString& title)
@@ -56,7 +63,5 @@ QString QtFileDialogs::chooseFolder(const QString& title)
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().first();
+    return firstChosen(dialog);
 }
