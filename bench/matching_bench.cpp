@@ -4,7 +4,6 @@
 #include "model/templatematching/PythonBridge.h"
 #include "model/templatematching/PythonRuntime.h"
 #include "viewmodel/BoundingBoxManager.h"
-#include "viewmodel/MatchSetting.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -76,7 +75,6 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     qputenv("XDG_CACHE_HOME", dir.path().toLocal8Bit());
     qputenv("PYTHONDONTWRITEBYTECODE", "1");
-    PythonRuntime::putBundledScriptsOnPath();
     PythonRuntime::instance().selectLibrary(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
 
     // A textured grey image with three patterns planted five times each.
@@ -110,7 +108,6 @@ int main(int argc, char** argv)
                               at, at + Point { side, side }, QStringLiteral("t%1").arg(t), 1.0, 1.0, true, true),
             0, false);
     }
-    MatchSetting settings;
     const QUrl cache = QUrl::fromLocalFile(dir.filePath(".scene.json"));
     const QString imageUrl = QUrl::fromLocalFile(imagePath).toString(QUrl::FullyEncoded);
 
@@ -118,7 +115,7 @@ int main(int argc, char** argv)
         QString error;
         if (!manager.cacheJson(cache, "scene.png", 0, &error))
             fail(error);
-        const auto result = getBoxes(cache.toString(QUrl::FullyEncoded), imageUrl, 0.6, settings, &error);
+        const auto result = getBoxes(cache.toString(QUrl::FullyEncoded), imageUrl, 0.6, QString(), &error);
         if (!result)
             fail(error);
         manager.updateMatchedBox(QStringLiteral("file://") + *result);

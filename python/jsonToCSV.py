@@ -1,11 +1,20 @@
 """Converts a JSON box file into a CSV file: one row per box."""
 
 import csv
+import errno
 import json
 import os
-import tempfile
+import secrets
+import stat
 
 HEADER = ["imageName", "imageIndex", "label", "x1", "y1", "x2", "y2"]
+# A spreadsheet runs a text cell that begins with one of these as a formula.
+FORMULA_STARTS = ("=", "+", "-", "@", "\t", "\r")
+
+
+def _text(value):
+    """A text cell that a spreadsheet shows as the text it is."""
+    return "'" + value if value.startswith(FORMULA_STARTS) else value
 
 
 def _number(value, where):
@@ -48,24 +57,42 @@ class JsonToCSV:
         self.data = read_box_file(json_path)
 
     def rows(self):
-        name, index = self.data["imageName"], self.data["imageIndex"]
+        name, index = _text(self.data["imageName"]), self.data["imageIndex"]
         for shape in self.data["shapes"]:
             (x1, y1), (x2, y2) = (p[:2] for p in shape["bboxCoord"][:2])
-            yield [name, index, shape["label"], x1, y1, x2, y2]
+            yield [name, index, _text(shape["label"]), x1, y1, x2, y2]
 
     def save_dataframe(self, csv_path):
-        # Written beside the target and then moved over it, so a failed write keeps an earlier file.
-        folder = os.path.dirname(os.path.abspath(csv_path))
-        handle, temporary = tempfile.mkstemp(prefix=".kestrune-", suffix=".csv", dir=folder)
+        """Writes the file whole beside its target and then moves it over the target: a link is
+        written through to its target, an existing file keeps its mode, a read-only file is refused,
+        and a failed write leaves the earlier file as it was."""
+        target = os.path.realpath(csv_path)
+        try:
+            mode = stat.S_IMODE(os.stat(target).st_mode)
+        except FileNotFoundError:
+            mode = None
+        else:
+            if not mode & 0o222 or not os.access(target, os.W_OK):
+                raise PermissionError(errno.EACCES, "The file is read-only", csv_path)
+        folder = os.path.dirname(target)
+        while True:
+            temporary = os.path.join(folder, ".kestrune-%s.csv" % secrets.token_hex(6))
+            try:
+                # A new file gets the mode the user's umask gives.
+                handle = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o666)
+                break
+            except FileExistsError:
+                continue
         try:
             with os.fdopen(handle, "w", encoding="utf-8", newline="") as stream:
                 writer = csv.writer(stream)
                 writer.writerow(HEADER)
                 writer.writerows(self.rows())
-            umask = os.umask(0)
-            os.umask(umask)
-            os.chmod(temporary, 0o666 & ~umask)
-            os.replace(temporary, csv_path)
+                stream.flush()
+                os.fsync(stream.fileno())
+            if mode is not None:
+                os.chmod(temporary, mode)
+            os.replace(temporary, target)
         except BaseException:
             if os.path.exists(temporary):
                 os.remove(temporary)

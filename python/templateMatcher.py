@@ -49,14 +49,6 @@ def load_grey(path):
     return image
 
 
-def cache_folder():
-    folder = os.environ.get("XDG_CACHE_HOME", "")
-    if not os.path.isabs(folder):
-        folder = os.path.join(os.path.expanduser("~"), ".cache")
-    os.makedirs(folder, exist_ok=True)
-    return folder
-
-
 def template_box(points, width, height):
     """The pixel box (left, top, right, bottom) under two corners, ordered and clamped to the image."""
     (xa, ya), (xb, yb) = points[0][:2], points[1][:2]
@@ -172,12 +164,16 @@ class TemplateMatcher:
             return number, local_maxima(self.image, pixels, threshold, radius, rows)
 
         candidates = []
-        with ThreadPoolExecutor(max_workers=workers) as pool:
+        pool = ThreadPoolExecutor(max_workers=workers)
+        try:
             for number, (ys, xs, scores) in pool.map(run, jobs):
                 label, _, pixels = templates[number]
                 th, tw = pixels.shape
                 for y, x, score in zip(ys.tolist(), xs.tolist(), scores.tolist()):
                     candidates.append((score, (x, y, x + tw, y + th), label))
+        finally:
+            # When the program stops the match, the strips not yet begun are dropped.
+            pool.shutdown(cancel_futures=True)
         cell = max([max(p.shape) for _, _, p in templates], default=1)
         kept = suppress(candidates, [box for _, box, _ in templates], cell)
         kept.sort(key=lambda match: (match[0][1], match[0][0], match[1]))
@@ -193,7 +189,9 @@ class TemplateMatcher:
                 for label, (left, top, right, bottom) in matches
             ],
         }
-        handle, path = tempfile.mkstemp(prefix="kestrune-matches-", suffix=".json", dir=cache_folder())
+        # Beside the template file: in the program's own folder, which it cleans up.
+        folder = os.path.dirname(os.path.abspath(self.template_path))
+        handle, path = tempfile.mkstemp(prefix="kestrune-matches-", suffix=".json", dir=folder)
         try:
             with os.fdopen(handle, "w", encoding="utf-8") as stream:
                 json.dump(result, stream, ensure_ascii=False, separators=(",", ":"))

@@ -7,8 +7,12 @@
 
 #include <QIcon>
 
+#include <csignal>
+
 KestruneApp::KestruneApp()
 {
+    // Over a file-size limit a write fails with its reason instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     m_imageManager.setFileDialogs(&m_fileDialogs);
     // Without a desktop environment Qt names no icon theme.
     if (QIcon::fallbackThemeName().isEmpty())
@@ -42,11 +46,5 @@ ContentView* KestruneApp::openWindow()
 
 // The interpreter can load its library only once, so the user's choice reaches the Python runtime
 // here, before any window exists and so before any Python call. An empty path leaves the choice to
-// the runtime's own search. The bundled scripts serve only while the user has chosen no scripts
-// folder of their own: on the search path they would come first and hide the user's.
-void KestruneApp::selectPythonLibrary()
-{
-    if (m_matchSetting.pythonLibrary.get().isEmpty())
-        PythonRuntime::putBundledScriptsOnPath();
-    PythonRuntime::instance().selectLibrary(m_matchSetting.pythonEnv.get());
-}
+// the runtime's own search.
+void KestruneApp::selectPythonLibrary() { PythonRuntime::instance().selectLibrary(m_matchSetting.pythonEnv.get()); }

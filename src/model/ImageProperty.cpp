@@ -2,9 +2,24 @@
 
 #include "model/Identity.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+
+#include <iostream>
+
+namespace
+{
+// The format comes from the content: a PNG named .jpg is still a PNG.
+void readByContent(QImageReader& reader)
+{
+    reader.setDecideFormatFromContent(true);
+    // Qt refuses pictures over 128 MB by default; ours are bounded by their pixel count instead,
+    // at up to 8 bytes a pixel (16 bits a channel).
+    constexpr int megabytes = int(ImageProperty::maxPixels * 8 / (1024 * 1024)) + 1;
+    if (QImageReader::allocationLimit() < megabytes)
+        QImageReader::setAllocationLimit(megabytes);
+}
+} // namespace
 
 ImageProperty::ImageProperty(QUrl path, double previous, double current)
     : imagePath(std::move(path))
@@ -14,6 +29,9 @@ ImageProperty::ImageProperty(QUrl path, double previous, double current)
 {
     imageDimensions();
     getNSImage();
+    if (!readError.isEmpty())
+        std::cout << "Cannot open " << imagePath.toLocalFile().toStdString() << ": " << readError.toStdString()
+                  << std::endl;
 }
 
 QString ImageProperty::getImageName() const { return QFileInfo(imagePath.toLocalFile()).fileName(); }
@@ -22,21 +40,32 @@ void ImageProperty::imageDimensions()
 {
     // The header alone: no decode.
     QImageReader reader(imagePath.toLocalFile());
+    readByContent(reader);
     const QSize size = reader.size();
     if (!size.isValid())
         return;
     originalWidth = size.width();
     originalHeight = size.height();
+    if (originalWidth * originalHeight > maxPixels)
+        readError = QStringLiteral("its %1 x %2 pixels are more than the %3 megapixels Kestrune opens")
+                        .arg(size.width())
+                        .arg(size.height())
+                        .arg(maxPixels / 1e6);
 }
 
 void ImageProperty::getNSImage()
 {
-    QFile file(imagePath.toLocalFile());
-    if (!file.open(QIODevice::ReadOnly))
+    if (originalWidth * originalHeight > maxPixels)
         return;
-    QImage decoded = QImage::fromData(file.readAll());
-    if (decoded.isNull())
+    // Decoded from the file itself: no copy of its bytes in memory beside the picture.
+    QImageReader reader(imagePath.toLocalFile());
+    readByContent(reader);
+    QImage decoded = reader.read();
+    if (decoded.isNull()) {
+        readError = reader.errorString();
         return;
+    }
+    readError.clear();
     imageNS = std::move(decoded);
 }
 

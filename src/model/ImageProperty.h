@@ -15,6 +15,9 @@
 class ImageProperty
 {
 public:
+    // Larger pictures are refused from their header, before any decoding.
+    static constexpr double maxPixels = 250e6;
+
     explicit ImageProperty(QUrl imagePath, double previousScale = 1.0, double currentScale = 1.0);
 
     const QString& id() const { return m_id; }
@@ -29,6 +32,8 @@ public:
     double previousScale;
     double currentScale;
     QImage imageNS;
+    // Why the file gave no picture (printed when the record was made); empty when it gave one.
+    QString readError;
 
     // The file name with its extension, percent escapes decoded.
     QString getImageName() const;

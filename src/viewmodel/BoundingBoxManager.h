@@ -60,10 +60,12 @@ public:
     bool saveAsJson(const QUrl& file, const QString& imageName, std::int64_t imageIndex, QString* error = nullptr);
     bool cacheJson(const QUrl& file, const QString& imageName, std::int64_t imageIndex, QString* error = nullptr);
     // Puts the boxes of a file of matches in place of the non-template boxes of the list it names.
-    // A file naming no list, or a shape without two points of two numbers, is skipped with a printed reason.
-    void updateMatchedBox(const QString& fileUrlText, double scaleFactor = 1.0, double imageScale = 1.0);
-    // Reads the file a "file://" URL text names; nothing (and a printed reason) when it cannot.
-    std::optional<JSONData> loadJSON(const QString& fileUrlText);
+    // A shape without two points of two finite numbers is skipped with a printed reason. A file that
+    // cannot be read or names no list changes nothing: false, with the printed reason in *error.
+    bool updateMatchedBox(
+        const QString& fileUrlText, double scaleFactor = 1.0, double imageScale = 1.0, QString* error = nullptr);
+    // Reads the file a "file://" URL text names; nothing (and a printed reason, also in *error) when it cannot.
+    std::optional<JSONData> loadJSON(const QString& fileUrlText, QString* error = nullptr);
     BoxList removeNonTemplateBoxes(std::int64_t imageIndex, const BoxList& boxes) const;
 
     // The list of an image, or nothing when the index names none.

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cmath>
 #include <iostream>
 
 namespace
@@ -70,53 +71,63 @@ bool BoundingBoxManager::cacheJson(const QUrl& file, const QString& imageName, s
     return writeJson(boxesOf(imageIndex), file, imageName, imageIndex, true, error);
 }
 
-std::optional<JSONData> BoundingBoxManager::loadJSON(const QString& fileUrlText)
+std::optional<JSONData> BoundingBoxManager::loadJSON(const QString& fileUrlText, QString* error)
 {
-    const QUrl url(fileUrlText);
-    if (!url.isValid() || !url.isLocalFile()) {
-        print(QStringLiteral("Cannot read the JSON box file: \"%1\" is not a file URL").arg(fileUrlText));
+    const auto fail = [error](const QString& reason) {
+        print(reason);
+        if (error)
+            *error = reason;
         return std::nullopt;
-    }
+    };
+    const QUrl url(fileUrlText);
+    if (!url.isValid() || !url.isLocalFile())
+        return fail(QStringLiteral("Cannot read the JSON box file: \"%1\" is not a file URL").arg(fileUrlText));
     const QString path = url.toLocalFile();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        print(QStringLiteral("Cannot read the JSON box file %1: %2").arg(path, file.errorString()));
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Cannot read the JSON box file %1: %2").arg(path, file.errorString()));
     QString reason;
     auto data = decodeJSONData(file.readAll(), &reason);
     if (!data)
-        print(QStringLiteral("Cannot read the JSON box file %1: %2").arg(path, reason));
+        return fail(QStringLiteral("Cannot read the JSON box file %1: %2").arg(path, reason));
     return data;
 }
 
-void BoundingBoxManager::updateMatchedBox(const QString& fileUrlText, double scaleFactor, double imageScale)
+bool BoundingBoxManager::updateMatchedBox(
+    const QString& fileUrlText, double scaleFactor, double imageScale, QString* error)
 {
-    const auto data = loadJSON(fileUrlText);
+    const auto data = loadJSON(fileUrlText, error);
     if (!data)
-        return;
+        return false;
     const std::int64_t i = data->imageIndex;
     if (!boxesOf(i)) {
-        print(QStringLiteral("Matched boxes skipped: the file names image index %1, and there are %2 images")
+        const QString reason
+            = QStringLiteral("Matched boxes skipped: the file names image index %1, and there are %2 images")
                   .arg(i)
-                  .arg(allBoundingBoxes.get().size()));
-        return;
+                  .arg(allBoundingBoxes.get().size());
+        print(reason);
+        if (error)
+            *error = reason;
+        return false;
     }
     allBoundingBoxes.modify([&](auto& lists) { lists[size_t(i)] = removeNonTemplateBoxes(i, lists[size_t(i)]); });
     for (size_t s = 0; s < data->shapes.size(); ++s) {
         const ShapeData& shape = data->shapes[s];
         const auto& c = shape.bboxCoord;
-        if (c.size() < 2 || c[0].size() < 2 || c[1].size() < 2) {
-            print(QStringLiteral("Matched box %1 (\"%2\") skipped: it needs two points of two numbers")
+        const bool twoPoints = c.size() >= 2 && c[0].size() >= 2 && c[1].size() >= 2;
+        const Point start = twoPoints ? Point { c[0][0], c[0][1] } * imageScale : Point {};
+        const Point end = twoPoints ? Point { c[1][0], c[1][1] } * imageScale : Point {};
+        if (!twoPoints || !std::isfinite(start.x) || !std::isfinite(start.y) || !std::isfinite(end.x)
+            || !std::isfinite(end.y)) {
+            print(QStringLiteral("Matched box %1 (\"%2\") skipped: it needs two points of two finite numbers")
                       .arg(s + 1)
                       .arg(shape.label));
             continue;
         }
-        const Point start = Point { c[0][0], c[0][1] } * imageScale;
-        const Point end = Point { c[1][0], c[1][1] } * imageScale;
         auto box = std::make_shared<BoundingBoxProperty>(start, end, shape.label, scaleFactor, imageScale, true, false);
         allBoundingBoxes.modify([&](auto& lists) { lists[size_t(i)].push_back(std::move(box)); });
     }
+    return true;
 }
 
 BoundingBoxManager::BoxList BoundingBoxManager::removeNonTemplateBoxes(std::int64_t, const BoxList& boxes) const

@@ -1,5 +1,7 @@
 import csv
 import json
+import resource
+import signal
 
 import pytest
 
@@ -58,3 +60,51 @@ def test_a_failed_write_leaves_no_file_behind(tmp_path):
     with pytest.raises(OSError):
         jsonToCSV.JsonToCSV(source).save_dataframe(str(tmp_path / "folder.csv"))
     assert sorted(p.name for p in tmp_path.iterdir()) == ["boxes.json", "folder.csv"]
+
+
+def test_formulas_are_neutralised_and_numbers_stay_numbers(tmp_path):
+    labels = ["=HYPERLINK(\"http://x\")", "@SUM(1+1)", "+1", "-2", "\tx", "\ry", "a=b", "'quoted"]
+    shapes = [{"label": label, "bboxCoord": [[-1, 2.5], [1e300, 3]]} for label in labels]
+    source = write(tmp_path / "boxes.json", {"imageName": "=cmd|' /C calc'!A0.png", "imageIndex": 2, "shapes": shapes})
+    jsonToCSV.JsonToCSV(source).save_dataframe(str(tmp_path / "out.csv"))
+    with open(tmp_path / "out.csv", newline="", encoding="utf-8") as stream:
+        rows = list(csv.reader(stream))[1:]
+    assert [row[2] for row in rows] == ["'" + label for label in labels[:6]] + labels[6:]
+    assert {row[0] for row in rows} == {"'=cmd|' /C calc'!A0.png"}
+    assert {tuple(row[1:2] + row[3:]) for row in rows} == {("2", "-1", "2.5", "1e+300", "3")}
+    assert json.loads((tmp_path / "boxes.json").read_text(encoding="utf-8"))["shapes"] == shapes
+
+
+def test_an_existing_file_is_replaced_as_the_json_save_does(tmp_path):
+    source = write(tmp_path / "boxes.json", {"imageName": "x", "imageIndex": 0, "shapes": []})
+    private = tmp_path / "private.csv"
+    private.write_text("old")
+    private.chmod(0o600)
+    target = tmp_path / "target.csv"
+    target.write_text("old")
+    target.chmod(0o640)
+    link = tmp_path / "link.csv"
+    link.symlink_to(target)
+    locked = tmp_path / "locked.csv"
+    locked.write_text("old")
+    locked.chmod(0o444)
+    for path in (private, link):
+        jsonToCSV.JsonToCSV(source).save_dataframe(str(path))
+    assert private.stat().st_mode & 0o777 == 0o600 and private.read_text().startswith("imageName")
+    assert link.is_symlink() and target.stat().st_mode & 0o777 == 0o640 and target.read_text().startswith("imageName")
+    with pytest.raises(PermissionError, match="read-only"):
+        jsonToCSV.JsonToCSV(source).save_dataframe(str(locked))
+    assert locked.read_text() == "old"
+    # A write cut short by the file-size limit keeps the earlier file.
+    big = write(tmp_path / "big.json", {"imageName": "x", "imageIndex": 0, "shapes": [{"label": "x" * 9000, "bboxCoord": [[0, 0], [1, 1]]}]})
+    limit = resource.getrlimit(resource.RLIMIT_FSIZE)
+    handler = signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (4096, limit[1]))
+    try:
+        with pytest.raises(OSError, match="too large"):
+            jsonToCSV.JsonToCSV(big).save_dataframe(str(private))
+    finally:
+        resource.setrlimit(resource.RLIMIT_FSIZE, limit)
+        signal.signal(signal.SIGXFSZ, handler)
+    assert private.read_text().startswith("imageName") and len(private.read_text()) < 100
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["big.json", "boxes.json", "link.csv", "locked.csv", "private.csv", "target.csv"]

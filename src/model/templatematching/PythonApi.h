@@ -16,6 +16,11 @@ struct PythonApi {
     wchar_t* (*Py_DecodeLocale)(const char* text, std::size_t* size);
     void* (*PyEval_SaveThread)();
 
+    // Stopping a script: an exception raised in another thread at its next Python instruction.
+    unsigned long (*PyThread_get_thread_ident)();
+    int (*PyThreadState_SetAsyncExc)(unsigned long threadId, PyObject* exception);
+    PyObject** PyExc_KeyboardInterrupt; // a data symbol: the address of the type object's pointer
+
     // The global interpreter lock, from any thread.
     int (*PyGILState_Ensure)();
     void (*PyGILState_Release)(int state);
@@ -34,6 +39,8 @@ struct PythonApi {
     PyObject* (*PyUnicode_Join)(PyObject* separator, PyObject* sequence);
     int (*PyBytes_AsStringAndSize)(PyObject* bytes, char** buffer, PySize* length);
     PyObject* (*PyFloat_FromDouble)(double value);
+    PyObject* (*PyLong_FromLong)(long value);
+    long (*PyLong_AsLong)(PyObject* number);
     void (*Py_IncRef)(PyObject* object);
     void (*Py_DecRef)(PyObject* object);
     PyObject* PyUnicode_Type; // the type object str, a data symbol

@@ -1,10 +1,9 @@
 #include "model/templatematching/PythonBridge.h"
 
 #include "model/templatematching/PythonRuntime.h"
-#include "viewmodel/MatchSetting.h"
+#include "model/templatematching/ScriptRun.h"
 
 #include <iostream>
-#include <thread>
 
 namespace
 {
@@ -16,19 +15,6 @@ QString report(const QString& message, QString* error)
     return message;
 }
 
-// Runs work with the lock held; the failure's message, or nothing.
-template <class F> std::optional<QString> underLock(const PythonApi& api, F&& work)
-{
-    PythonGil gil(api);
-    try {
-        PythonCall py(api);
-        work(py);
-        return std::nullopt;
-    } catch (const PythonError& failure) {
-        return failure.message;
-    }
-}
-
 const PythonApi* interpreter(const QString& what, QString* error)
 {
     QString reason;
@@ -38,92 +24,131 @@ const PythonApi* interpreter(const QString& what, QString* error)
     return api;
 }
 
-// One stretch of work under the lock; false, with the failure reported, when it fails.
-template <class F> bool callPython(const QString& what, QString* error, F&& work)
+// The folder whose scripts are imported; only touched under the interpreter lock.
+QString scriptsInUse;
+
+// The chosen folder's scripts, not those of a folder chosen before or of the bundled folder: the
+// folder comes first on sys.path (once), and the modules are imported again after a change.
+void useScripts(PythonCall& py, const QString& chosen)
+{
+    const QString folder = chosen.isEmpty() ? QStringLiteral(KESTRUNE_PYTHON_DIR) : chosen;
+    const PyRef sys = py.import("sys");
+    const PyRef path = py.attr(sys, "path", QStringLiteral("sys"));
+    const PyRef count = py.attr(path, "count", QStringLiteral("sys.path"));
+    const PyRef remove = py.attr(path, "remove", QStringLiteral("sys.path"));
+    for (const QString& entry : { scriptsInUse, folder }) {
+        if (entry.isEmpty())
+            continue;
+        const PyRef text = py.string(entry);
+        const QString what = QStringLiteral("Cannot change sys.path");
+        for (long n = py.integerOf(py.call(count, { &text }, what), what); n > 0; --n)
+            py.call(remove, { &text }, what);
+    }
+    const PyRef first = py.integer(0);
+    const PyRef entry = py.string(folder);
+    py.call(py.attr(path, "insert", QStringLiteral("sys.path")), { &first, &entry },
+        QStringLiteral("Cannot change sys.path"));
+    if (scriptsInUse == folder)
+        return;
+    const PyRef pop = py.attr(py.attr(sys, "modules", QStringLiteral("sys")), "pop", QStringLiteral("sys.modules"));
+    const PyRef none = py.none();
+    for (const char* module : { "packageInstaller", "templateMatcher", "jsonToCSV" }) {
+        const PyRef name = py.string(QString::fromLatin1(module));
+        py.call(pop, { &name, &none }, QStringLiteral("Cannot change sys.modules"));
+    }
+    scriptsInUse = folder;
+}
+
+class BlockingWaiter : public ScriptWaiter
+{
+public:
+    void wait(ScriptRun& run) override { run.waitUntilFinished(); }
+};
+
+// Runs work on a worker thread while the waiter waits; false, with the failure reported, when it
+// fails, is cancelled, or is left running.
+bool runScript(const QString& what, const QString& stopped, QString* error, ScriptWaiter* waiter, ScriptRun::Work work)
 {
     const PythonApi* api = interpreter(what, error);
     if (!api)
         return false;
-    const std::optional<QString> failure = underLock(*api, std::forward<F>(work));
-    if (failure)
+    const auto run = ScriptRun::start(*api, std::move(work));
+    BlockingWaiter blocking;
+    (waiter ? waiter : &blocking)->wait(*run);
+    if (!run->isFinished()) {
+        report(stopped
+                + QStringLiteral(" did not stop when it was cancelled. It was left running, and whatever it "
+                                 "does now is not used."),
+            error);
+        return false;
+    }
+    if (run->isCancelled()) {
+        report(stopped + QStringLiteral(" was cancelled."), error);
+        return false;
+    }
+    if (const auto failure = run->failure()) {
         report(what + QStringLiteral(". ") + *failure, error);
-    return !failure;
+        return false;
+    }
+    return true;
 }
 } // namespace
 
 std::optional<QString> getBoxes(const QString& templateUrlText, const QString& imageUrlText, double threshold,
-    const MatchSetting& settings, QString* error)
+    const QString& scriptsFolder, QString* error, ScriptWaiter* waiter)
 {
-    const QString what = QStringLiteral("Template matching failed");
-    const PythonApi* api = interpreter(what, error);
-    if (!api)
-        return std::nullopt;
-    const QString scripts = settings.pythonLibrary.get();
-
-    // The matcher lives across the three stretches; the last one releases it, under the lock.
-    PyRef matcher;
-    std::optional<QString> failure = underLock(*api, [&](PythonCall& py) {
-        py.appendToSearchPath(scripts);
-        py.call(py.attr(py.import("packageInstaller"), "checkPackage", QStringLiteral("packageInstaller")), {},
-            QStringLiteral("packageInstaller.checkPackage() failed"));
-        PyRef type = py.attr(py.import("templateMatcher"), "TemplateMatcher", QStringLiteral("templateMatcher"));
-        PyRef templateUrl = py.string(templateUrlText);
-        PyRef imageUrl = py.string(imageUrlText);
-        matcher
-            = py.call(type, { &templateUrl, &imageUrl }, QStringLiteral("templateMatcher.TemplateMatcher() failed"));
-    });
-
-    if (!failure) {
-        // The caller holds no lock while it waits, so the worker can take it.
-        std::thread worker([&] {
-            failure = underLock(*api, [&](PythonCall& py) {
-                PyRef value = py.number(threshold);
-                py.call(py.attr(matcher, "match_template", QStringLiteral("TemplateMatcher")), { &value },
-                    QStringLiteral("TemplateMatcher.match_template() failed"));
-            });
+    // Shared with the worker, which may outlive this call when it is left running.
+    auto path = std::make_shared<QString>();
+    const bool done = runScript(QStringLiteral("Template matching failed"), QStringLiteral("The matching script"),
+        error, waiter, [=](PythonCall& py) {
+            useScripts(py, scriptsFolder);
+            py.call(py.attr(py.import("packageInstaller"), "checkPackage", QStringLiteral("packageInstaller")), {},
+                QStringLiteral("packageInstaller.checkPackage() failed"));
+            const PyRef type
+                = py.attr(py.import("templateMatcher"), "TemplateMatcher", QStringLiteral("templateMatcher"));
+            const PyRef templateUrl = py.string(templateUrlText);
+            const PyRef imageUrl = py.string(imageUrlText);
+            const PyRef matcher = py.call(
+                type, { &templateUrl, &imageUrl }, QStringLiteral("templateMatcher.TemplateMatcher() failed"));
+            const PyRef value = py.number(threshold);
+            py.call(py.attr(matcher, "match_template", QStringLiteral("TemplateMatcher")), { &value },
+                QStringLiteral("TemplateMatcher.match_template() failed"));
+            *path = py.text(py.attr(matcher, "json_file_name", QStringLiteral("TemplateMatcher")),
+                QStringLiteral("TemplateMatcher.json_file_name"));
         });
-        worker.join();
-    }
-
-    QString path;
-    const std::optional<QString> finish = underLock(*api, [&](PythonCall& py) {
-        const PyRef instance = std::move(matcher);
-        if (failure)
-            return;
-        const QString name = QStringLiteral("TemplateMatcher.json_file_name");
-        path = py.text(py.attr(instance, "json_file_name", QStringLiteral("TemplateMatcher")), name);
-    });
-    if (!failure)
-        failure = finish;
-    if (failure) {
-        report(what + QStringLiteral(". ") + *failure, error);
-        return std::nullopt;
-    }
-    return path;
+    return done ? std::optional(*path) : std::nullopt;
 }
 
-bool saveBoxes(const QString& jsonPath, const QString& csvPath, const QString& scriptsFolder, QString* error)
+bool saveBoxes(
+    const QString& jsonPath, const QString& csvPath, const QString& scriptsFolder, QString* error, ScriptWaiter* waiter)
 {
-    return callPython(QStringLiteral("CSV export failed"), error, [&](PythonCall& py) {
-        py.appendToSearchPath(scriptsFolder);
-        PyRef type = py.attr(py.import("jsonToCSV"), "JsonToCSV", QStringLiteral("jsonToCSV"));
-        PyRef json = py.string(jsonPath);
-        PyRef converter = py.call(type, { &json }, QStringLiteral("jsonToCSV.JsonToCSV() failed"));
-        PyRef csv = py.string(csvPath);
-        py.call(py.attr(converter, "save_dataframe", QStringLiteral("JsonToCSV")), { &csv },
-            QStringLiteral("JsonToCSV.save_dataframe() failed"));
-    });
+    return runScript(QStringLiteral("CSV export failed"), QStringLiteral("The CSV conversion script"), error, waiter,
+        [=](PythonCall& py) {
+            useScripts(py, scriptsFolder);
+            const PyRef type = py.attr(py.import("jsonToCSV"), "JsonToCSV", QStringLiteral("jsonToCSV"));
+            const PyRef json = py.string(jsonPath);
+            const PyRef converter = py.call(type, { &json }, QStringLiteral("jsonToCSV.JsonToCSV() failed"));
+            const PyRef csv = py.string(csvPath);
+            py.call(py.attr(converter, "save_dataframe", QStringLiteral("JsonToCSV")), { &csv },
+                QStringLiteral("JsonToCSV.save_dataframe() failed"));
+        });
 }
 
 std::optional<QString> pythonExecutable(QString* error)
 {
-    QString executable;
-    const bool done = callPython(QStringLiteral("Cannot ask Python for its executable"), error, [&](PythonCall& py) {
-        PyRef value = py.attr(py.import("sys"), "executable", QStringLiteral("sys"));
-        const PythonApi& api = *PythonRuntime::instance().api();
-        if (api.PyObject_IsInstance(value.get(), api.PyUnicode_Type) == 1)
-            executable = py.text(value, QStringLiteral("sys.executable"));
-        api.PyErr_Clear();
-    });
-    return done ? std::optional(executable) : std::nullopt;
+    const QString what = QStringLiteral("Cannot ask Python for its executable");
+    const PythonApi* api = interpreter(what, error);
+    if (!api)
+        return std::nullopt;
+    PythonGil gil(*api);
+    try {
+        PythonCall py(*api);
+        const PyRef value = py.attr(py.import("sys"), "executable", QStringLiteral("sys"));
+        const bool isText = api->PyObject_IsInstance(value.get(), api->PyUnicode_Type) == 1;
+        api->PyErr_Clear();
+        return isText ? py.text(value, QStringLiteral("sys.executable")) : QString();
+    } catch (const PythonError& failure) {
+        report(what + QStringLiteral(". ") + failure.message, error);
+        return std::nullopt;
+    }
 }

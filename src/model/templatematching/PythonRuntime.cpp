@@ -27,6 +27,9 @@ QStringList resolveAll(void* handle, PythonApi& api)
     KESTRUNE_RESOLVE(Py_IsInitialized)
     KESTRUNE_RESOLVE(Py_DecodeLocale)
     KESTRUNE_RESOLVE(PyEval_SaveThread)
+    KESTRUNE_RESOLVE(PyThread_get_thread_ident)
+    KESTRUNE_RESOLVE(PyThreadState_SetAsyncExc)
+    KESTRUNE_RESOLVE(PyExc_KeyboardInterrupt)
     KESTRUNE_RESOLVE(PyGILState_Ensure)
     KESTRUNE_RESOLVE(PyGILState_Release)
     KESTRUNE_RESOLVE(PyImport_ImportModule)
@@ -42,6 +45,8 @@ QStringList resolveAll(void* handle, PythonApi& api)
     KESTRUNE_RESOLVE(PyUnicode_Join)
     KESTRUNE_RESOLVE(PyBytes_AsStringAndSize)
     KESTRUNE_RESOLVE(PyFloat_FromDouble)
+    KESTRUNE_RESOLVE(PyLong_FromLong)
+    KESTRUNE_RESOLVE(PyLong_AsLong)
     KESTRUNE_RESOLVE(Py_IncRef)
     KESTRUNE_RESOLVE(Py_DecRef)
     KESTRUNE_RESOLVE(PyUnicode_Type)
@@ -215,20 +220,16 @@ bool PythonRuntime::load(QString* error)
             *error = QStringLiteral("The Python interpreter of %1 did not start").arg(library);
             return false;
         }
+        // threading takes the thread that imports it first for the main thread: this one, not a
+        // worker that runs a script.
+        if (PyObject* threading = api.PyImport_ImportModule("threading"))
+            api.Py_DecRef(threading);
+        api.PyErr_Clear();
         api.PyEval_SaveThread();
     }
     m_api = api;
     m_loaded = library;
     return true;
-}
-
-void PythonRuntime::putBundledScriptsOnPath()
-{
-    const QByteArray folder(KESTRUNE_PYTHON_DIR);
-    const QByteArray current = qgetenv("PYTHONPATH");
-    if (current.split(':').contains(folder))
-        return;
-    qputenv("PYTHONPATH", current.isEmpty() ? folder : current + ':' + folder);
 }
 
 PyRef PythonCall::check(PyObject* result, const QString& what)
@@ -270,6 +271,25 @@ PyRef PythonCall::number(double value)
     return check(m_api.PyFloat_FromDouble(value), QStringLiteral("Cannot pass a number to Python"));
 }
 
+PyRef PythonCall::integer(long value)
+{
+    return check(m_api.PyLong_FromLong(value), QStringLiteral("Cannot pass a number to Python"));
+}
+
+long PythonCall::integerOf(const PyRef& number, const QString& what)
+{
+    const long value = m_api.PyLong_AsLong(number.get());
+    if (value == -1 && m_api.PyErr_Occurred())
+        fail(what);
+    return value;
+}
+
+PyRef PythonCall::none()
+{
+    m_api.Py_IncRef(m_api.Py_None);
+    return PyRef(m_api, m_api.Py_None);
+}
+
 QString PythonCall::utf8(PyObject* text)
 {
     PyRef bytes = check(m_api.PyUnicode_AsUTF8String(text), QStringLiteral("A Python text cannot be read as UTF-8"));
@@ -290,13 +310,6 @@ QString PythonCall::text(const PyRef& object, const QString& what)
         throw PythonError { QStringLiteral("%1 is not a string: %2").arg(what, utf8(repr.get())) };
     }
     return utf8(object.get());
-}
-
-void PythonCall::appendToSearchPath(const QString& folder)
-{
-    PyRef path = attr(import("sys"), "path", QStringLiteral("sys"));
-    PyRef entry = string(folder);
-    call(attr(path, "append", QStringLiteral("sys.path")), { &entry }, QStringLiteral("Cannot extend sys.path"));
 }
 
 // Raw calls only: a failure here must not raise again.

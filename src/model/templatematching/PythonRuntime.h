@@ -27,10 +27,6 @@ public:
     // The library file in use, once loaded.
     QString loadedLibrary() const;
 
-    // Puts the bundled scripts folder at the end of PYTHONPATH; to be called before the interpreter
-    // starts (in main), so matching works with no setting.
-    static void putBundledScriptsOnPath();
-
     PythonRuntime(const PythonRuntime&) = delete;
     PythonRuntime& operator=(const PythonRuntime&) = delete;
 
@@ -119,10 +115,11 @@ public:
     PyRef call(const PyRef& callable, std::initializer_list<const PyRef*> args, const QString& what);
     PyRef string(const QString& text);
     PyRef number(double value);
+    PyRef integer(long value);
+    long integerOf(const PyRef& number, const QString& what);
+    PyRef none();
     // The text of a Python str; throws when the object is no str.
     QString text(const PyRef& object, const QString& what);
-    // Appends a folder to sys.path.
-    void appendToSearchPath(const QString& folder);
 
     // Turns the pending Python exception into a PythonError, traceback included.
     [[noreturn]] void fail(const QString& what);

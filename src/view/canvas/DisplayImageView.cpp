@@ -157,8 +157,9 @@ void DisplayImageView::paintImage(QPainter& painter, const QRectF& exposed)
     target.setSize(target.size() * transition);
     if (image.imageNS.isNull() || image.originalWidth <= 0 || image.originalHeight <= 0) {
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(
-            rect(), Qt::AlignCenter, QStringLiteral("The picture of %1 could not be read.").arg(image.getImageName()));
+        painter.drawText(rect(), Qt::AlignCenter,
+            QStringLiteral("The picture of %1 could not be read%2.")
+                .arg(image.getImageName(), image.readError.isEmpty() ? QString() : ": " + image.readError));
         return;
     }
     const QRectF visible = target & exposed;

@@ -1,6 +1,7 @@
 #include "view/canvas/MatchControls.h"
 
 #include "model/templatematching/PythonBridge.h"
+#include "view/ScriptWaitDialog.h"
 #include "view/canvas/Alert.h"
 #include "view/canvas/CanvasView.h"
 #include "view/modifiers/Symbols.h"
@@ -37,23 +38,15 @@ QPushButton* thresholdButton(const QString& name, const QString& help, QWidget* 
     return button;
 }
 
-// The main thread waits for the script: show it.
-class BusyCursor
+// Files a run made, removed a moment later: the exchange file unless a later run claimed it, and
+// the result file (only ever one in our own exchange folder).
+void removeLater(const QString& exchangePath, int claim, const QString& result = {})
 {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-void removeLater(const QStringList& paths)
-{
-    QTimer::singleShot(MatchControls::cleanUpDelayMs, qApp, [paths] {
+    QTimer::singleShot(MatchControls::cleanUpDelayMs, qApp, [=] {
         // Each file on its own: one that cannot be removed does not keep the other.
-        for (const QString& path : paths) {
+        for (const QString& path : { releaseExchangeFile(exchangePath, claim) ? exchangePath : QString(), result }) {
             QFile file(path);
-            if (file.exists() && !file.remove())
+            if (!path.isEmpty() && file.exists() && !file.remove())
                 std::cout << "Failed to remove " << path.toStdString() << ": " << file.errorString().toStdString()
                           << std::endl;
         }
@@ -140,7 +133,7 @@ void MatchControls::startMatching()
     ImageManager& images = m_shared.imageManager;
     BoundingBoxManager& boxes = m_shared.boundingBoxManager;
     const ImagePtr image = images.currentImage();
-    if (!image || disableButton())
+    if (m_matching || !image || disableButton())
         return;
     const std::int64_t cur = images.currentImageIndex;
     const QString name = image->getImageName();
@@ -152,28 +145,39 @@ void MatchControls::startMatching()
         return;
     }
     const QUrl cacheUrl = QUrl::fromLocalFile(exchangePath);
+    const int claim = claimExchangeFile(exchangePath);
 
     // Matching on with an older file of the same name would match another image's templates.
     if (!boxes.cacheJson(cacheUrl, name, cur, &error)) {
+        removeLater(exchangePath, claim);
         showFailure(error);
         return;
     }
-    std::optional<QString> result;
-    {
-        BusyCursor busy;
-        result = getBoxes(cacheUrl.toString(QUrl::FullyEncoded), image->imagePath.toString(QUrl::FullyEncoded),
-            m_shared.matchSetting.threshold, m_shared.matchSetting, &error);
+    ScriptWaitDialog waiting(QStringLiteral("Matching…"), window());
+    m_matching = true;
+    const std::optional<QString> result
+        = getBoxes(cacheUrl.toString(QUrl::FullyEncoded), image->imagePath.toString(QUrl::FullyEncoded),
+            m_shared.matchSetting.threshold, m_shared.matchSetting.pythonLibrary, &error, &waiting);
+    m_matching = false;
+    // A script may name any file as its result: only one it wrote into our own folder is removed.
+    const bool ours = result && isInExchangeFolder(*result) && *result != image->imagePath.toLocalFile();
+    removeLater(exchangePath, claim, ours ? *result : QString());
+    if (waiting.wasCancelled()) {
+        // Stopped as asked: the boxes stay as they were, and only a script left running is news.
+        if (waiting.gaveUp())
+            showFailure(error);
+        return;
     }
     if (!result) {
-        removeLater({ exchangePath });
         showFailure(error);
         return;
     }
-    // disableButton() has seen this first box; nothing ran in between.
+    // disableButton() has seen this first box, and no input reached the window since.
     const BoxPtr first = boxes.boxAt(0, cur);
     const double scaleFactor = first ? first->scaleFactor() : 1.0;
     // Encoded, so that a path with "#", "%" or "?" in it still names the file.
-    boxes.updateMatchedBox(QUrl::fromLocalFile(*result).toString(QUrl::FullyEncoded), scaleFactor,
-        images.allCurrentScaleFactors.get()[size_t(cur)]);
-    removeLater({ exchangePath, *result });
+    if (!boxes.updateMatchedBox(QUrl::fromLocalFile(*result).toString(QUrl::FullyEncoded), scaleFactor,
+            images.allCurrentScaleFactors.get()[size_t(cur)], &error))
+        showFailure(QStringLiteral("The matching script's result cannot be used, and the boxes stay as they were.\n\n")
+            + error);
 }

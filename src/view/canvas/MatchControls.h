@@ -38,6 +38,8 @@ private:
     QPushButton* m_minusButton;
     QPushButton* m_matchButton;
     QPushButton* m_plusButton;
+    // A script runs; the window's events go on meanwhile.
+    bool m_matching = false;
     // The colours last drawn, for disabled or not.
     std::optional<bool> m_drawnDisabled;
 };

@@ -1,6 +1,7 @@
 #include "view/sidebar/SavePopover.h"
 
 #include "model/templatematching/PythonBridge.h"
+#include "view/ScriptWaitDialog.h"
 #include "viewmodel/ExchangeFile.h"
 
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <iostream>
 
 namespace
 {
@@ -76,8 +79,22 @@ QString SavePopover::askForFile(const QString& kind, const QString& ending)
 
 void SavePopover::reportFailure(const QString& kind, const QString& reason)
 {
+    // A script's failure ends with the exception's own line; the whole traceback went to the output.
+    const QString shown
+        = reason.contains(QStringLiteral("\nTraceback")) ? reason.section(QLatin1Char('\n'), -1) : reason;
     QMessageBox::warning(
-        window(), QStringLiteral("Save Failed"), QStringLiteral("The %1 file was not saved.\n\n%2").arg(kind, reason));
+        window(), QStringLiteral("Save Failed"), QStringLiteral("The %1 file was not saved.\n\n%2").arg(kind, shown));
+}
+
+// Neither save replaces a file that has no write permission, not even for root.
+bool SavePopover::isWritable(const QString& path)
+{
+    const QFileInfo file(path);
+    const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!file.exists() || (file.isWritable() && (file.permissions() & writeBits)))
+        return true;
+    std::cout << "Not saved: " << path.toStdString() << " is read-only" << std::endl;
+    return false;
 }
 
 bool SavePopover::saveJson()
@@ -86,8 +103,9 @@ bool SavePopover::saveJson()
     if (path.isEmpty())
         return false;
     const ImageManager& images = m_shared.imageManager;
-    QString error;
-    if (!m_shared.boundingBoxManager.saveAsJson(
+    QString error = QStringLiteral("%1 is read-only.").arg(path);
+    if (!isWritable(path)
+        || !m_shared.boundingBoxManager.saveAsJson(
             QUrl::fromLocalFile(path), images.currentImage()->getImageName(), images.currentImageIndex, &error)) {
         reportFailure(QStringLiteral("JSON"), error);
         return false;
@@ -102,16 +120,22 @@ bool SavePopover::saveCsv()
         return false;
     const ImageManager& images = m_shared.imageManager;
     const QString name = images.currentImage()->getImageName();
-    QString error;
+    QString error = QStringLiteral("%1 is read-only.").arg(path);
+    if (!isWritable(path)) {
+        reportFailure(QStringLiteral("CSV"), error);
+        return false;
+    }
     const QString temporary = exchangeFilePath(name, &error);
+    const int claim = temporary.isEmpty() ? 0 : claimExchangeFile(temporary);
+    ScriptWaitDialog waiting(QStringLiteral("Saving the CSV file…"), window());
     // The conversion never runs on a file that holds anything but these boxes.
     const bool saved = !temporary.isEmpty()
         && m_shared.boundingBoxManager.saveAsJson(
             QUrl::fromLocalFile(temporary), name, images.currentImageIndex, &error)
-        && saveBoxes(temporary, path, m_shared.matchSetting.pythonLibrary, &error);
-    if (!temporary.isEmpty())
+        && saveBoxes(temporary, path, m_shared.matchSetting.pythonLibrary, &error, &waiting);
+    if (!temporary.isEmpty() && releaseExchangeFile(temporary, claim))
         QFile::remove(temporary);
-    if (!saved)
+    if (!saved && (!waiting.wasCancelled() || waiting.gaveUp()))
         reportFailure(QStringLiteral("CSV"), error);
     return saved;
 }

@@ -31,6 +31,7 @@ private:
     // The path the user chose, with the type's ending added when they typed none; empty on Cancel.
     QString askForFile(const QString& kind, const QString& ending);
     void reportFailure(const QString& kind, const QString& reason);
+    static bool isWritable(const QString& path);
 
     SharedObjects m_shared;
     QWidget* m_jsonSection;

@@ -2,7 +2,6 @@
 #include "model/templatematching/PythonBridge.h"
 #include "model/templatematching/PythonRuntime.h"
 #include "viewmodel/BoundingBoxManager.h"
-#include "viewmodel/MatchSetting.h"
 
 #include "TestEnvironment.h"
 #include "TestImages.h"
@@ -86,9 +85,8 @@ TEST_F(PythonBridge, MatchFindsEveryPlantedCopyWithItsLabel)
 
     const QString templates = QDir(qEnvironmentVariable("XDG_CACHE_HOME")).filePath(".scene.json");
     ASSERT_TRUE(manager.cacheJson(QUrl::fromLocalFile(templates), "scene #1.png", 1));
-    MatchSetting settings;
     QString error;
-    const auto result = getBoxes(url(templates), url(imagePath), 0.6, settings, &error);
+    const auto result = getBoxes(url(templates), url(imagePath), 0.6, QString(), &error);
     ASSERT_TRUE(result) << error.toStdString();
     EXPECT_TRUE(QFileInfo(*result).isAbsolute());
     EXPECT_TRUE(result->startsWith(qEnvironmentVariable("XDG_CACHE_HOME"))) << result->toStdString();
@@ -108,7 +106,7 @@ TEST_F(PythonBridge, MatchFindsEveryPlantedCopyWithItsLabel)
     EXPECT_TRUE(QFile::remove(*result));
 
     // A higher threshold than any score finds nothing; the threshold reaches the script as given.
-    const auto none = getBoxes(url(templates), url(imagePath), 1.01, settings, &error);
+    const auto none = getBoxes(url(templates), url(imagePath), 1.01, QString(), &error);
     ASSERT_TRUE(none) << error.toStdString();
     manager.updateMatchedBox(QStringLiteral("file://") + *none);
     EXPECT_EQ(manager.allBoundingBoxes.get()[1].size(), plants.size());
@@ -123,9 +121,8 @@ TEST_F(PythonBridge, ScriptFailuresComeBackAsMessagesWithTheTraceback)
     file.write(R"({"imageName":"x.png","imageIndex":0,"shapes":[]})");
     file.close();
 
-    MatchSetting settings;
     QString error;
-    EXPECT_FALSE(getBoxes(url(templates), url(dir + "/missing.png"), 0.6, settings, &error));
+    EXPECT_FALSE(getBoxes(url(templates), url(dir + "/missing.png"), 0.6, QString(), &error));
     EXPECT_TRUE(error.startsWith("Template matching failed. templateMatcher.TemplateMatcher() failed:\nTraceback"))
         << error.toStdString();
     EXPECT_TRUE(error.contains("ValueError: Cannot read the image " + dir + "/missing.png")) << error.toStdString();
@@ -137,7 +134,7 @@ TEST_F(PythonBridge, ScriptFailuresComeBackAsMessagesWithTheTraceback)
     // The interpreter is still good for the next call.
     const QImage image = noise(50, 40, 3);
     ASSERT_TRUE(image.save(dir + "/x.png"));
-    EXPECT_TRUE(getBoxes(url(templates), url(dir + "/x.png"), 0.6, settings, &error)) << error.toStdString();
+    EXPECT_TRUE(getBoxes(url(templates), url(dir + "/x.png"), 0.6, QString(), &error)) << error.toStdString();
 }
 
 TEST_F(PythonBridge, CsvExportWritesOneRowPerShownBox)

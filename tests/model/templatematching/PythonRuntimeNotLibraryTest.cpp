@@ -1,6 +1,5 @@
 #include "model/templatematching/PythonBridge.h"
 #include "model/templatematching/PythonRuntime.h"
-#include "viewmodel/MatchSetting.h"
 
 #include "TestEnvironment.h"
 
@@ -17,9 +16,8 @@ TEST(PythonRuntimeNotLibrary, AFileThatIsNoLibraryIsRefusedWithAMessage)
     file.close();
     ASSERT_TRUE(PythonRuntime::instance().selectLibrary(fake));
 
-    MatchSetting settings;
     QString error;
-    EXPECT_FALSE(getBoxes("file:///t.json", "file:///i.png", 0.6, settings, &error));
+    EXPECT_FALSE(getBoxes("file:///t.json", "file:///i.png", 0.6, QString(), &error));
     EXPECT_TRUE(error.startsWith("Template matching failed: Cannot load the Python library " + fake + ": "))
         << error.toStdString();
     EXPECT_TRUE(error.contains("invalid ELF header") || error.contains("file too short")) << error.toStdString();

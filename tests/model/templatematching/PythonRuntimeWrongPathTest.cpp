@@ -2,7 +2,6 @@
 
 #include "TestPython.h"
 #include "model/templatematching/PythonRuntime.h"
-#include "viewmodel/MatchSetting.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +14,8 @@ TEST(PythonRuntimeWrongPath, EveryCallSaysWhyAndNothingEnds)
     EXPECT_TRUE(reason.startsWith("Cannot load the Python library " + wrong + ": ")) << reason.toStdString();
     EXPECT_TRUE(reason.contains("No such file or directory")) << reason.toStdString();
 
-    MatchSetting settings;
     QString error;
-    EXPECT_FALSE(getBoxes("file:///t.json", "file:///i.png", 0.6, settings, &error));
+    EXPECT_FALSE(getBoxes("file:///t.json", "file:///i.png", 0.6, QString(), &error));
     EXPECT_EQ(error, "Template matching failed: " + reason);
     EXPECT_FALSE(saveBoxes("/t.json", "/t.csv", QString(), &error));
     EXPECT_EQ(error, "CSV export failed: " + reason);

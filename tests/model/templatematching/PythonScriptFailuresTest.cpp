@@ -1,8 +1,8 @@
-// The bridge against scripts that misbehave, in a folder of the user's, with the library our own
+// The bridge against scripts that misbehave, in folders of the user's, with the library our own
 // search finds.
 #include "model/templatematching/PythonBridge.h"
 #include "model/templatematching/PythonRuntime.h"
-#include "viewmodel/MatchSetting.h"
+#include "model/templatematching/ScriptRun.h"
 
 #include "CapturedOutput.h"
 #include "TestEnvironment.h"
@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace
 {
@@ -24,7 +26,7 @@ void write(const QString& path, const QByteArray& text)
 
 // The template URL text tells the fake matcher how to behave.
 const QByteArray fakeMatcher = R"(
-import sys, threading
+import sys, threading, time
 
 class TemplateMatcher:
     def __init__(self, template_url, image_url):
@@ -38,6 +40,16 @@ class TemplateMatcher:
             raise KeyError("in match_template")
         if "number" in self.mode:
             self.json_file_name = 42
+        elif "loop" in self.mode:
+            while True:
+                pass
+        elif "stubborn" in self.mode:
+            while True:
+                try:
+                    while True:
+                        time.sleep(0.01)
+                except BaseException:
+                    pass
         elif "echo" in self.mode:
             worker = threading.current_thread() is not threading.main_thread()
             self.json_file_name = "%r %s %d" % (threshold, "worker" if worker else "caller", sys.path.count(self.mode[5:]))
@@ -45,6 +57,19 @@ class TemplateMatcher:
             self.json_file_name = "/plain/path ü.json"
 )";
 
+// Cancels the run a moment after it began, then waits for it to unwind for a while at most.
+struct CancellingWaiter : ScriptWaiter {
+    bool gaveUp = false;
+    void wait(ScriptRun& run) override
+    {
+        using namespace std::chrono_literals;
+        std::this_thread::sleep_for(100ms);
+        run.cancel();
+        for (int k = 0; k < 100 && !run.isFinished(); ++k)
+            std::this_thread::sleep_for(10ms);
+        gaveUp = !run.isFinished();
+    }
+};
 } // namespace
 
 TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
@@ -54,18 +79,15 @@ TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
     const QString scripts = TestEnvironment::makeTempDir();
     write(scripts + "/packageInstaller.py", "def checkPackage():\n    pass\n");
     write(scripts + "/templateMatcher.py", fakeMatcher);
-    MatchSetting settings;
-    settings.pythonLibrary.set(scripts);
 
     QString error;
-    auto result = getBoxes("echo:" + scripts, "file:///img.png", -0.09999999999999987, settings, &error);
+    auto result = getBoxes("echo:" + scripts, "file:///img.png", -0.09999999999999987, scripts, &error);
     ASSERT_TRUE(result) << error.toStdString();
-    // The threshold arrives unchanged, match_template runs on the worker, and the folder is appended each call.
+    // The threshold arrives unchanged, the script runs on a worker, and the folder is on the path once.
     EXPECT_EQ(*result, "-0.09999999999999987 worker 1");
     for (int k = 0; k < 9; ++k)
-        result = getBoxes("echo:" + scripts, "file:///img.png", 2.5, settings, &error);
-    EXPECT_EQ(result, QStringLiteral("2.5 worker 10"));
-    EXPECT_EQ(getBoxes("plain", "i", 0.6, settings), QString::fromUtf8("/plain/path ü.json"));
+        result = getBoxes("echo:" + scripts, "file:///img.png", 2.5, scripts, &error);
+    EXPECT_EQ(result, QStringLiteral("2.5 worker 1"));
 
     const struct {
         QString templateUrl;
@@ -80,7 +102,7 @@ TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
     for (const auto& failure : failures) {
         CapturedOutput out;
         error.clear();
-        EXPECT_FALSE(getBoxes(failure.templateUrl, "file:///img.png", 0.6, settings, &error));
+        EXPECT_FALSE(getBoxes(failure.templateUrl, "file:///img.png", 0.6, scripts, &error));
         EXPECT_TRUE(error.contains(failure.expected)) << error.toStdString();
         EXPECT_EQ(out.text(), error.toStdString() + "\n");
     }
@@ -96,7 +118,28 @@ TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
         "CSV export failed. Cannot read jsonToCSV.JsonToCSV:\n"
         "AttributeError: module 'jsonToCSV' has no attribute 'JsonToCSV'");
 
+    // A folder chosen later is the one used, the bundled one only while none is chosen.
+    const QString other = TestEnvironment::makeTempDir();
+    write(other + "/packageInstaller.py", "def checkPackage():\n    pass\n");
+    write(other + "/templateMatcher.py",
+        "class TemplateMatcher:\n    def __init__(self, t, i):\n        self.json_file_name = 'other'\n"
+        "    def match_template(self, threshold):\n        pass\n");
+    EXPECT_EQ(getBoxes("plain", "i", 0.6, other), QStringLiteral("other"));
+    EXPECT_FALSE(getBoxes("file:///no.json", "file:///no.png", 0.6, QString(), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral(KESTRUNE_PYTHON_DIR "/templateMatcher.py"))) << error.toStdString();
+    EXPECT_EQ(getBoxes("plain", "i", 0.6, scripts), QString::fromUtf8("/plain/path ü.json"));
+
+    // A looping script stops when cancelled; one that will not stop is left running.
+    CancellingWaiter cancelling;
+    EXPECT_FALSE(getBoxes("loop", "i", 0.6, scripts, &error, &cancelling));
+    EXPECT_FALSE(cancelling.gaveUp);
+    EXPECT_EQ(error, "The matching script was cancelled.");
+    EXPECT_EQ(getBoxes("echo:" + scripts, "i", 0.5, scripts, &error), QStringLiteral("0.5 worker 1"));
+    EXPECT_FALSE(getBoxes("stubborn", "i", 0.6, scripts, &error, &cancelling));
+    EXPECT_TRUE(cancelling.gaveUp);
+    EXPECT_TRUE(error.startsWith("The matching script did not stop when it was cancelled.")) << error.toStdString();
+
     // Still alive and well.
-    EXPECT_EQ(getBoxes("plain", "i", 0.6, settings), QString::fromUtf8("/plain/path ü.json"));
+    EXPECT_EQ(getBoxes("plain", "i", 0.6, scripts), QString::fromUtf8("/plain/path ü.json"));
     EXPECT_FALSE(PythonRuntime::instance().loadedLibrary().isEmpty());
 }
