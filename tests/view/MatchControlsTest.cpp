@@ -4,20 +4,25 @@
 #include "Alerts.h"
 #include "CanvasHost.h"
 #include "TestPython.h"
+#include "view/ScriptWaitDialog.h"
 #include "viewmodel/ExchangeFile.h"
 
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPushButton>
-#include <QStandardPaths>
+#include <QSysInfo>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <set>
 #include <tuple>
+
+#include <unistd.h>
 
 namespace
 {
@@ -27,12 +32,7 @@ constexpr double zoom = 1.5;
 using TestImages::noise;
 using TestImages::plant;
 
-QString cacheDir() { return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation); }
-
-QStringList resultFiles()
-{
-    return QDir(cacheDir()).entryList({ QStringLiteral("kestrune-matches-*.json") }, QDir::Files);
-}
+QStringList resultFiles() { return QDir(exchangeFolder()).entryList({ QStringLiteral("kestrune-matches-*.json") }); }
 
 using Boxes = std::set<std::tuple<QString, double, double, double, double>>;
 
@@ -149,7 +149,7 @@ TEST_F(MatchControlsTest, MatchReplacesEarlierMatchesAndKeepsTheTemplates)
     EXPECT_TRUE(s.boundingBoxManager.boxesOf(1)->empty());
 
     // The exchange file is named after the image's first name piece; both files go 0.3 s later.
-    const QString exchange = QDir(cacheDir()).filePath(".cat.json");
+    const QString exchange = QDir(exchangeFolder()).filePath(".cat.json");
     EXPECT_TRUE(QFile::exists(exchange));
     EXPECT_EQ(resultFiles().size(), 1);
     QTest::qWait(100);
@@ -228,7 +228,7 @@ TEST_F(MatchControlsTest, AFailureIsShownAndTheBoxesStay)
     EXPECT_EQ(s.boxes(), before);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     QTest::qWait(400);
-    EXPECT_FALSE(QFile::exists(QDir(cacheDir()).filePath(".cat.json")));
+    EXPECT_FALSE(QFile::exists(QDir(exchangeFolder()).filePath(".cat.json")));
 
     // No folder for cached files: told, and nothing else happens.
     const QByteArray caches = qgetenv("XDG_CACHE_HOME");
@@ -245,7 +245,52 @@ TEST_F(MatchControlsTest, AFailureIsShownAndTheBoxesStay)
     EXPECT_EQ(s.boxes(), before);
 }
 
-TEST(MatchControls, ExchangeFileNameIsTheFirstNamePiece)
+namespace
+{
+// A matcher of the test's own: the file "case" beside it says what it does, and with what text.
+const QByteArray fakeMatcher = R"(
+import os, tempfile, urllib.parse
+
+def path(url):
+    return urllib.parse.unquote(urllib.parse.urlsplit(url).path)
+
+class TemplateMatcher:
+    def __init__(self, template_url, image_url):
+        self.template, self.image = path(template_url), path(image_url)
+        with open(os.path.join(os.path.dirname(__file__), "case"), "rb") as stream:
+            self.kind, _, self.text = stream.read().partition(b" ")
+
+    def match_template(self, threshold):
+        if self.kind == b"write":
+            handle, self.json_file_name = tempfile.mkstemp(suffix=".json", dir=os.path.dirname(self.template))
+            os.write(handle, self.text)
+            os.close(handle)
+        elif self.kind == b"name":
+            self.json_file_name = self.image if self.text == b"image" else self.text.decode()
+        elif self.kind == b"raise":
+            raise RuntimeError(self.text.decode())
+        elif self.kind == b"number":
+            self.json_file_name = 42
+        else:
+            while True:
+                pass
+)";
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+} // namespace
+
+TEST(MatchControls, ExchangeFilesAreNamedAfterTheImageInAFolderOfThisCopyAlone)
 {
     // A name of dots alone has no first piece; it still gets a file of its own.
     const std::pair<const char*, const char*> names[] { { "...", ".image.json" }, { "cat.small.png", ".cat.json" },
@@ -253,4 +298,158 @@ TEST(MatchControls, ExchangeFileNameIsTheFirstNamePiece)
         { "naïve name.jpg", ".naïve name.json" } };
     for (const auto& [name, file] : names)
         EXPECT_EQ(exchangeFileName(QString::fromUtf8(name)), QString::fromUtf8(file)) << name;
+
+    // Folders left by other copies: one still running (this test's parent), one that ended.
+    const QByteArray caches = qgetenv("XDG_CACHE_HOME");
+    const QString fresh = TestEnvironment::makeTempDir() + QStringLiteral("/cache ü");
+    qputenv("XDG_CACHE_HOME", fresh.toUtf8());
+    const QString copy = fresh + QStringLiteral("/kestrune-%1-%2-aB3dE6").arg(QSysInfo::machineHostName());
+    ASSERT_TRUE(QDir().mkpath(copy.arg(getppid())));
+    ASSERT_TRUE(QDir().mkpath(copy.arg(999999999) + QStringLiteral("/left")));
+    const QString folder = exchangeFolder();
+    qputenv("XDG_CACHE_HOME", caches);
+    EXPECT_EQ(QFileInfo(folder).absolutePath(), fresh);
+    EXPECT_TRUE(QFileInfo(folder).fileName().startsWith(copy.arg(getpid()).section('/', -1).chopped(6)));
+    EXPECT_EQ(QFileInfo(folder).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(QFileInfo::exists(copy.arg(getppid())));
+    EXPECT_FALSE(QFileInfo::exists(copy.arg(999999999)));
+
+    // Only a file right inside it is ours to remove.
+    write(folder + QStringLiteral("/r.json"), "{}");
+    write(fresh + QStringLiteral("/r.json"), "{}");
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/sub")));
+    const std::pair<QString, bool> paths[] { { folder + QStringLiteral("/r.json"), true },
+        { folder + QStringLiteral("/./sub/../r.json"), true }, { folder + QStringLiteral("/../r.json"), false },
+        { folder + QStringLiteral("/sub"), false }, { folder + QStringLiteral("/none.json"), false } };
+    for (const auto& [path, ours] : paths)
+        EXPECT_EQ(isInExchangeFolder(path), ours) << path.toStdString();
+}
+
+TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlone)
+{
+    Scene s;
+    const QString scripts = s.dir + QStringLiteral("/my scripts");
+    ASSERT_TRUE(QDir().mkpath(scripts));
+    write(scripts + "/packageInstaller.py", "def checkPackage():\n    pass\n");
+    write(scripts + "/templateMatcher.py", fakeMatcher);
+    s.matchSetting.pythonLibrary.set(scripts);
+    const QString imagePath = s.image->imagePath.toLocalFile();
+    const QByteArray picture = contents(imagePath);
+    const QString foreign = s.dir + QStringLiteral("/other #1 %20?.json");
+    const QByteArray foreignBytes
+        = R"({"imageName":"x","imageIndex":0,"shapes":[{"label":"f","bboxCoord":[[1,2],[3,4]]}]})";
+    write(foreign, foreignBytes);
+
+    const QString unusable = QStringLiteral("The matching script's result cannot be used");
+    const struct {
+        QByteArray script;
+        QString alert; // empty: none
+        int matches; // the image's boxes afterwards that are no template; -1: the boxes stay as they were
+    } cases[] {
+        { R"(write {"imageName":"x","imageIndex":"0","shapes":[]})", "imageIndex", -1 },
+        { R"(write {"imageIndex":0,"shapes":[]})", "imageName", -1 },
+        { R"(write {"imageName":null,"imageIndex":0,"shapes":[]})", "imageName", -1 },
+        { "write null", unusable, -1 },
+        { R"(write {"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[NaN,1],[2,3]]}]})", unusable,
+            -1 },
+        { R"(write {"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[1e999,1],[2,3]]}]})", unusable,
+            -1 },
+        { "write {\"imageName\":\"\xff\xfe\",\"imageIndex\":0,\"shapes\":[]}", unusable, -1 },
+        { R"(write {"imageName":"x","imageIndex":7,"shapes":[]})", "image index 7", -1 },
+        { R"(write {"imageName":"x","imageIndex":-1,"shapes":[]})", "image index -1", -1 },
+        // Shapes without two finite points are skipped (the zoom is 1.5); the others are placed.
+        { R"(write {"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[1,2]]},)"
+          R"({"label":"b","bboxCoord":[[1.7e308,1],[2,3]]},{"label":"c","bboxCoord":[[1e300,-1e300],[2,3]]}]})",
+            {}, 1 },
+        { "name image", unusable, -1 },
+        { "name " + foreign.toUtf8(), {}, 1 },
+        { "name " + s.dir.toUtf8() + "/missing.json", unusable, -1 },
+        { "raise boom", "RuntimeError: boom", -1 },
+        { "number", "TemplateMatcher.json_file_name is not a string: 42", -1 },
+    };
+    for (const auto& c : cases) {
+        write(scripts + "/case", c.script);
+        const std::vector<BoxPtr> before = s.boxes();
+        AlertAnswerer ok(QStringLiteral("OK"));
+        s.click("Match");
+        s.canvas->grab(); // boxes far out are painted without harm
+        ASSERT_EQ(ok.seen().size(), c.alert.isEmpty() ? 0 : 1) << c.script.constData();
+        if (!c.alert.isEmpty()) {
+            EXPECT_TRUE(ok.seen()[0].text.contains(c.alert)) << ok.seen()[0].text.toStdString();
+        }
+        if (c.matches < 0)
+            EXPECT_EQ(s.boxes(), before) << c.script.constData();
+        else
+            EXPECT_EQ(s.matches().size(), size_t(c.matches)) << c.script.constData();
+    }
+    QTest::qWait(2 * MatchControls::cleanUpDelayMs);
+    EXPECT_EQ(contents(imagePath), picture);
+    EXPECT_EQ(contents(foreign), foreignBytes);
+    EXPECT_EQ(QDir(exchangeFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+TEST_F(MatchControlsTest, ALongMatchKeepsTheWindowGoingAndCancelLeavesTheBoxes)
+{
+    Scene s;
+    const QString scripts = TestEnvironment::makeTempDir();
+    write(scripts + "/packageInstaller.py", "def checkPackage():\n    pass\n");
+    write(scripts + "/templateMatcher.py", fakeMatcher);
+    write(scripts + "/case", "loop");
+    s.matchSetting.pythonLibrary.set(scripts);
+    const std::vector<BoxPtr> before = s.boxes();
+
+    // Keys sent to the canvas while the script runs, and what reaches it.
+    int keysReached = 0;
+    struct Counter : QObject {
+        int& count;
+        explicit Counter(int& c)
+            : count(c)
+        {
+        }
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            count += event->type() == QEvent::KeyPress;
+            return false;
+        }
+    } counter(keysReached);
+    s.canvas->installEventFilter(&counter);
+    int keysSent = 0;
+    qint64 shownAfter = -1;
+    QStringList seen;
+    QElapsedTimer clock;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTest::keyClick(s.canvas.get(), Qt::Key_A);
+            ++keysSent;
+            return;
+        }
+        if (shownAfter < 0) {
+            shownAfter = clock.elapsed();
+            seen << dialog->windowTitle();
+            for (QPushButton* button : dialog->findChildren<QPushButton*>())
+                seen << button->text();
+            QTest::mouseClick(dialog->findChildren<QPushButton*>().value(0), Qt::LeftButton);
+        }
+    });
+    AlertAnswerer ok(QStringLiteral("OK"));
+    clock.start();
+    poll.start();
+    s.click("Match");
+    poll.stop();
+    EXPECT_GE(shownAfter, ScriptWaitDialog::showAfterMs - 50);
+    EXPECT_EQ(seen, QStringList({ "Matching…", "Cancel" }));
+    EXPECT_GT(keysSent, 10); // the event loop ran all along
+    EXPECT_EQ(keysReached, 0);
+    EXPECT_TRUE(ok.seen().isEmpty());
+    EXPECT_EQ(s.boxes(), before);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // Matching goes on as before.
+    s.matchSetting.pythonLibrary.set({});
+    s.click("Match");
+    EXPECT_EQ(s.matches().size(), 3u);
+    QTest::qWait(2 * MatchControls::cleanUpDelayMs);
 }
