@@ -83,6 +83,9 @@ class JsonToCSV:
                 break
             except FileExistsError:
                 continue
+            except OSError as error:
+                # Named after the file asked for, not the temporary one.
+                raise type(error)(error.errno, error.strerror, csv_path) from error
         try:
             with os.fdopen(handle, "w", encoding="utf-8", newline="") as stream:
                 writer = csv.writer(stream)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QColor>
+#include <QDataStream>
+#include <QIODevice>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -18,6 +20,33 @@ inline QString write(const QString& dir, const QString& name, int width, int hei
     const QString path = dir + QLatin1Char('/') + name;
     image.save(path);
     return path;
+}
+
+// A grey PNG file of any size with only a little data: a reader believes what its header claims
+// until it decodes.
+inline QByteArray pngHeader(quint32 width, quint32 height)
+{
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QDataStream out(&png, QIODevice::Append); // big-endian, as PNG wants
+    const auto chunk = [&](const char* type, const QByteArray& data) {
+        const QByteArray body = QByteArray(type) + data;
+        quint32 crc = 0xffffffff;
+        for (const char byte : body) {
+            crc ^= quint8(byte);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+        }
+        out << quint32(data.size());
+        out.writeRawData(body.constData(), int(body.size()));
+        out << ~crc;
+    };
+    QByteArray header;
+    QDataStream(&header, QIODevice::WriteOnly)
+        << width << height << quint8(8) << quint8(0) << quint8(0) << quint8(0) << quint8(0);
+    chunk("IHDR", header);
+    chunk("IDAT", qCompress(QByteArray(1 << 16, 0)).mid(4));
+    chunk("IEND", {});
+    return png;
 }
 
 // A grey picture of random pixels: templates cut from it match only where they were planted.

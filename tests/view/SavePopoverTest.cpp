@@ -2,6 +2,7 @@
 
 #include "Alerts.h"
 #include "CanvasFixture.h"
+#include "viewmodel/ExchangeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +13,19 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace
 {
+void write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 QByteArray read(const QString& path)
 {
     QFile file(path);
@@ -109,26 +121,58 @@ TEST(SavePopover, JsonWritesTheCurrentImagesShownBoxesInImagePixels)
     EXPECT_EQ(s.caches(), cachesBefore);
 }
 
-TEST(SavePopover, AFailedSaveIsShownAndWritesNothing)
+TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
 {
     Save s;
     s.add(0, { 10, 20 }, { 30, 40 }, "cat");
-    s.dialogs.fileToSave = s.dir + "/no such folder/boxes.json";
-    AlertAnswerer ok("OK");
-    s.press(s.popover.jsonButton());
-    ASSERT_EQ(ok.seen().size(), 1);
-    EXPECT_EQ(ok.seen()[0].title, "Save Failed");
-    EXPECT_TRUE(ok.seen()[0].text.startsWith("The JSON file was not saved."));
-    EXPECT_FALSE(QFile::exists(s.dialogs.fileToSave));
+    const QString earlier = s.dir + QStringLiteral("/earlier #1 %20?ü");
+    for (const QString ending : { ".json", ".csv" }) {
+        write(earlier + ending, "earlier");
+        QFile::setPermissions(earlier + ending, QFile::ReadOwner | QFile::ReadGroup);
+    }
+    write(s.dir + "/not a folder", "");
+    for (int k = 0; k < 200; ++k)
+        s.add(0, { 1, 1 }, { 2, 2 }, "a label long enough to make the file larger than the limit");
 
-    s.imageManager.currentImageIndex.set(1);
-    s.add(1, { 1, 2 }, { 3, 4 }, "x");
-    s.dialogs.fileToSave = s.dir + "/no such folder/boxes.csv";
-    s.press(s.popover.csvButton());
-    ASSERT_EQ(ok.seen().size(), 2);
-    EXPECT_TRUE(ok.seen()[1].text.startsWith("The CSV file was not saved."));
-    EXPECT_FALSE(QFile::exists(s.dialogs.fileToSave));
-    EXPECT_FALSE(s.caches().contains(".cat.json"));
+    const struct {
+        QString path;
+        QString reason; // a part of the message
+        rlim_t sizeLimit = RLIM_INFINITY;
+    } cases[] {
+        { s.dir + "/no such folder/boxes", "No such file or directory" },
+        { s.dir + "/not a folder/boxes", "Not a directory" }, { "/proc/boxes", "/proc/boxes" },
+        { earlier, " is read-only." }, { s.dir + "/limited", {}, 64 }, // the size limit
+    };
+    AlertAnswerer ok("OK");
+    qsizetype alerts = 0;
+    for (const auto& c : cases) {
+        for (const QString kind : { "JSON", "CSV" }) {
+            const QString path = c.path + "." + kind.toLower();
+            if (c.sizeLimit != RLIM_INFINITY)
+                write(path, "earlier");
+            s.dialogs.fileToSave = path;
+            rlimit previous {};
+            getrlimit(RLIMIT_FSIZE, &previous);
+            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limited { c.sizeLimit, previous.rlim_max };
+            setrlimit(RLIMIT_FSIZE, &limited);
+            s.press(kind == "JSON" ? s.popover.jsonButton() : s.popover.csvButton());
+            setrlimit(RLIMIT_FSIZE, &previous);
+            std::signal(SIGXFSZ, handler);
+
+            ASSERT_EQ(ok.seen().size(), ++alerts) << path.toStdString();
+            const auto& seen = ok.seen().last();
+            EXPECT_EQ(seen.title, "Save Failed");
+            EXPECT_TRUE(seen.text.startsWith("The " + kind + " file was not saved.")) << seen.text.toStdString();
+            EXPECT_TRUE(seen.text.contains(c.reason)) << seen.text.toStdString();
+            EXPECT_FALSE(seen.text.contains("Traceback")) << seen.text.toStdString();
+            EXPECT_EQ(read(path), QFileInfo::exists(path) ? QByteArray("earlier") : QByteArray("<missing>"));
+        }
+    }
+    EXPECT_TRUE(QDir(exchangeFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(QDir(s.dir).entryList(QDir::Files | QDir::Hidden),
+        QStringList(
+            { "earlier #1 %20?ü.csv", "earlier #1 %20?ü.json", "limited.csv", "limited.json", "not a folder" }));
 }
 
 TEST(SavePopover, CsvGoesThroughTheHiddenFileAndTheBundledScript)

@@ -1,8 +1,10 @@
 #include "viewmodel/ImageManager.h"
+#include "CapturedOutput.h"
 #include "FakeFileDialogs.h"
 #include "TestEnvironment.h"
 #include "TestImages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QUrl>
@@ -54,19 +56,60 @@ TEST(ImageProperty, ReadsSizeAndPictureAndNameOfAFile)
     }
 }
 
-TEST(ImageProperty, UnreadableOrBrokenFilesStillMakeARecord)
+TEST(ImageProperty, BadFilesGiveARecordWithTheReasonAndHugeHeadersAreNotDecoded)
 {
     const QString dir = TestEnvironment::makeTempDir();
-    QFile garbage(dir + "/garbage.png");
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("this is not an image at all");
-    garbage.close();
-    for (const QString& path : { dir + "/missing.png", garbage.fileName() }) {
-        ImageProperty image(QUrl::fromLocalFile(path));
-        EXPECT_EQ(image.originalWidth, 0);
-        EXPECT_EQ(image.originalHeight, 0);
-        EXPECT_TRUE(image.imageNS.isNull());
-        EXPECT_TRUE(image.getImageArray().empty());
+    const auto bytes = [&](const QString& name) {
+        QFile file(dir + "/" + name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const auto write = [&](const QString& name, const QByteArray& data) {
+        QFile file(dir + "/" + name);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(data);
+    };
+    TestImages::write(dir, "whole.png", 300, 200, Qt::red);
+    TestImages::write(dir, "whole.jpg", 300, 200, Qt::red);
+    write("truncated.png", bytes("whole.png").left(bytes("whole.png").size() / 2));
+    write("truncated.jpg", bytes("whole.jpg").left(bytes("whole.jpg").size() / 2));
+    write("png named.jpg", bytes("whole.png"));
+    write("zero.png", {});
+    write("text.png", "this is not an image at all");
+    QDir(dir).mkdir("folder.png");
+    write("bomb.png", TestImages::pngHeader(100000, 100000));
+    write("just over.png", TestImages::pngHeader(20000, 12501));
+
+    const struct {
+        QString name;
+        int width, height; // from the header
+        bool picture;
+        QString error; // a part of it
+    } cases[] {
+        { "missing.png", 0, 0, false, "not found" },
+        { "zero.png", 0, 0, false, "" },
+        { "text.png", 0, 0, false, "" },
+        { "folder.png", 0, 0, false, "" },
+        { "truncated.png", 300, 200, false, "" },
+        { "truncated.jpg", 300, 200, true, "" }, // the decoder fills the rest
+        { "png named.jpg", 300, 200, true, "" },
+        { "bomb.png", 100000, 100000, false, "its 100000 x 100000 pixels are more than the 250 megapixels" },
+        { "just over.png", 20000, 12501, false, "its 20000 x 12501 pixels" },
+    };
+    for (const auto& c : cases) {
+        CapturedOutput out;
+        ImageProperty image(QUrl::fromLocalFile(dir + "/" + c.name));
+        EXPECT_EQ(image.originalWidth, c.width) << c.name.toStdString();
+        EXPECT_EQ(image.originalHeight, c.height) << c.name.toStdString();
+        EXPECT_EQ(image.imageNS.isNull(), !c.picture) << c.name.toStdString();
+        EXPECT_EQ(image.readError.isEmpty(), c.picture) << c.name.toStdString();
+        EXPECT_TRUE(image.readError.contains(c.error)) << image.readError.toStdString();
+        EXPECT_EQ(out.text(),
+            c.picture ? ""
+                      : "Cannot open " + dir.toStdString() + "/" + c.name.toStdString() + ": "
+                    + image.readError.toStdString() + "\n");
+        if (!c.picture) {
+            EXPECT_TRUE(image.getImageArray().empty()) << c.name.toStdString();
+        }
     }
 
     ImageProperty a(QUrl::fromLocalFile(dir + "/missing.png"));
