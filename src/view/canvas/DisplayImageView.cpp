@@ -124,7 +124,9 @@ const QImage& DisplayImageView::displayImage(const QImage& picture)
     if (picture.cacheKey() != m_displayKey || m_displayImage.isNull()) {
         m_displayKey = picture.cacheKey();
         const auto format = picture.format();
-        if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied)
+        // A grey picture is drawn as it is: a colour copy of a large one would take four times its memory.
+        if (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied
+            || format == QImage::Format_Grayscale8)
             m_displayImage = picture;
         else
             m_displayImage = picture.convertToFormat(
