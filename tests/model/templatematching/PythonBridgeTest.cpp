@@ -112,31 +112,6 @@ TEST_F(PythonBridge, MatchFindsEveryPlantedCopyWithItsLabel)
     EXPECT_EQ(manager.allBoundingBoxes.get()[1].size(), plants.size());
 }
 
-TEST_F(PythonBridge, ScriptFailuresComeBackAsMessagesWithTheTraceback)
-{
-    const QString dir = TestEnvironment::makeTempDir();
-    const QString templates = dir + QStringLiteral("/t.json");
-    QFile file(templates);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(R"({"imageName":"x.png","imageIndex":0,"shapes":[]})");
-    file.close();
-
-    QString error;
-    EXPECT_FALSE(getBoxes(url(templates), url(dir + "/missing.png"), 0.6, QString(), &error));
-    EXPECT_TRUE(error.startsWith("Template matching failed. templateMatcher.TemplateMatcher() failed:\nTraceback"))
-        << error.toStdString();
-    EXPECT_TRUE(error.contains("ValueError: Cannot read the image " + dir + "/missing.png")) << error.toStdString();
-
-    EXPECT_FALSE(saveBoxes(dir + "/missing.json", dir + "/out.csv", QString(), &error));
-    EXPECT_TRUE(error.contains("FileNotFoundError")) << error.toStdString();
-    EXPECT_FALSE(QFile::exists(dir + "/out.csv"));
-
-    // The interpreter is still good for the next call.
-    const QImage image = noise(50, 40, 3);
-    ASSERT_TRUE(image.save(dir + "/x.png"));
-    EXPECT_TRUE(getBoxes(url(templates), url(dir + "/x.png"), 0.6, QString(), &error)) << error.toStdString();
-}
-
 TEST_F(PythonBridge, CsvExportWritesOneRowPerShownBox)
 {
     const QString dir = TestEnvironment::makeTempDir() + QStringLiteral("/with blank");
