@@ -63,14 +63,13 @@ TEST(Windows, ASecondWindowShowsTheFirstWindowsImagesAndBoxes)
     // An image and a box added through the first window's objects show in the second.
     SharedObjects shared = app.shared();
     EXPECT_FALSE(second->sidebar()->icon(SidebarIconType::ZoomIn)->isEnabled());
-    shared.imageManager.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile("/nowhere/a.png")));
-    shared.boundingBoxManager.allBoundingBoxes.modify([](auto& lists) { lists.emplace_back(); });
+    shared.imageManager.openImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile("/nowhere/a.png")));
     auto box = std::make_shared<BoundingBoxProperty>(Point { 1, 2 }, Point { 3, 4 }, "cat");
     shared.boundingBoxManager.appendBox(box, 0, false);
-    shared.boundingBoxManager.currentSelectedBox.set(box);
+    shared.boundingBoxManager.select(box);
     QCoreApplication::processEvents();
     EXPECT_TRUE(second->sidebar()->icon(SidebarIconType::ZoomIn)->isEnabled());
-    EXPECT_EQ(second->canvas()->textFieldText(), "1");
+    EXPECT_EQ(second->canvas()->state().textFieldText(), "1");
     EXPECT_TRUE(second->sidebar()->savePopover()->jsonButton()->isEnabled());
     EXPECT_TRUE(action(second, "Delete")->isEnabled());
 

@@ -1,4 +1,5 @@
 #include "viewmodel/ImageManager.h"
+#include "viewmodel/BoundingBoxManager.h"
 #include "FakeFileDialogs.h"
 #include "TestEnvironment.h"
 #include "TestImages.h"
@@ -14,7 +15,8 @@ namespace
 struct Opened {
     QString dir = TestEnvironment::makeTempDir();
     FakeFileDialogs dialogs;
-    ImageManager manager;
+    BoundingBoxManager boxes;
+    ImageManager manager { boxes };
     Opened() { manager.setFileDialogs(&dialogs); }
     QStringList ids() const
     {
