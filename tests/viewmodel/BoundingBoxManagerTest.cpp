@@ -222,6 +222,22 @@ TEST(BoundingBoxManager, GesturesChangeTheModelAndSayWhatChanged)
     EXPECT_EQ(a->startLocation().y, 40);
     EXPECT_EQ(a->endLocation().x, 20);
     EXPECT_EQ(a->endLocation().y, 50);
+    // Past each edge the box stops on it; a box wider than the image ends on the right edge.
+    const struct {
+        Size by;
+        Point start, end;
+    } moves[] { { { 200, 0 }, { 80, 40 }, { 100, 50 } }, { { 0, -99 }, { 80, 0 }, { 100, 10 } },
+        { { -200, 70 }, { 0, 40 }, { 20, 50 } } };
+    for (const auto& m : moves) {
+        t.m.moveBox(a, 1, m.by, { 100, 50 });
+        EXPECT_TRUE(a->startLocation().x == m.start.x && a->startLocation().y == m.start.y);
+        EXPECT_TRUE(a->endLocation().x == m.end.x && a->endLocation().y == m.end.y);
+    }
+    t.m.moveBox(a, 1, { 5, 0 }, { 15, 50 });
+    EXPECT_EQ(a->endLocation().x, 15);
+    EXPECT_EQ(a->startLocation().x, -5);
+    t.m.moveBox(a, 1, { 5, 0 }, { 100, 50 });
+    boxes.clear();
     EXPECT_FALSE(t.m.moveBox(b, 1, { 1, 1 }, { 100, 50 }));
     EXPECT_FALSE(t.m.moveBox(a, 0, { 1, 1 }, { 100, 50 }));
     EXPECT_TRUE(heard(-2, 0, 0));

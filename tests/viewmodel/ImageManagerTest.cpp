@@ -1,8 +1,8 @@
 #include "viewmodel/ImageManager.h"
-#include "viewmodel/BoundingBoxManager.h"
 #include "FakeFileDialogs.h"
 #include "TestEnvironment.h"
 #include "TestImages.h"
+#include "viewmodel/BoundingBoxManager.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -171,6 +171,15 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     auto box = std::make_shared<BoundingBoxProperty>(Point { 10, 10 }, Point { 20, 20 }, "cat");
     o.boxes.appendBox(box, 0, false);
 
+    // A pinch exactly to a limit is refused; the pinch's reference moves all the same.
+    for (const double limit : { ImageManager::minimumZoom, ImageManager::maximumZoom }) {
+        EXPECT_FALSE(o.manager.pinchChanged(limit));
+        EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], limit);
+        o.manager.pinchEnded();
+    }
+    EXPECT_EQ(o.manager.currentZoom(), 1.0);
+    view.clear();
+
     // Zoom steps: exact products, the displayed size follows, the boxes are replaced; refused past a limit.
     EXPECT_TRUE(o.manager.zoomStep(ImageManager::zoomInFactor));
     EXPECT_TRUE(o.manager.zoomStep(ImageManager::zoomOutFactor));
@@ -193,6 +202,7 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     EXPECT_DOUBLE_EQ(o.manager.currentZoom(), top * 0.5);
     EXPECT_FALSE(o.manager.pinchChanged(0.1));
     EXPECT_DOUBLE_EQ(o.manager.currentZoom(), top * 0.5);
+    EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], 0.1);
     EXPECT_EQ(o.boxes.allBoundingBoxes.get()[0][0], kept);
     o.manager.pinchEnded();
     EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], 1.0);
