@@ -11,7 +11,6 @@ import csv
 import json
 import os
 import sys
-import time
 
 from xsession import XSession, on_own_session_bus
 
@@ -95,20 +94,14 @@ def main(program):
 
         with step(x, "open an image through New Image and the Open dialog"):
             open_image(x, app, picture)
-            canvas_x, canvas_y, _, _ = x.extents(app, "Canvas", role="filler")
+            left, top, _, _ = x.extents(app, "Canvas", role="filler")
             # The picture at the canvas's top-left, whole and unscaled: the bounding box of its colour.
-            deadline = time.monotonic() + 10
-            while True:
-                x.check()
-                geometry = x.run("convert", x.screenshot(), "-fill", "black", "+opaque", f"#{GREEN}", "-trim",
-                                 "-format", "%w %h %X %Y", "info:").split()
-                shown = tuple(int(v) for v in geometry)
-                if shown == (300, 200, canvas_x, canvas_y) or time.monotonic() > deadline:
-                    break
-                time.sleep(0.2)
-            assert shown == (300, 200, canvas_x, canvas_y), \
-                f"the picture is not shown whole at the canvas's corner {canvas_x},{canvas_y}: {shown}"
-            left, top = canvas_x, canvas_y
+            def shown():
+                return tuple(int(v) for v in x.run("convert", x.screenshot(), "-fill", "black", "+opaque", f"#{GREEN}",
+                                                   "-trim", "-format", "%w %h %X %Y", "info:").split())
+
+            x.wait_until(lambda: shown() == (300, 200, left, top),
+                         lambda: f"the picture is not shown whole at the canvas's corner {left},{top}: {shown()}")
 
         with step(x, "draw a box in draw mode"):
             x.press(app, "Draw Rectangle")
@@ -130,17 +123,15 @@ def main(program):
             corner = ("-fill", "black", "-draw", "rectangle 0,0 9,9")
             expected = os.path.join(x.home, "expected.png")
             x.run("convert", scene, *corner, expected)
-            deadline = time.monotonic() + 10
-            while True:
-                x.check()
-                shown = os.path.join(x.home, "shown.png")
+
+            def differing():
+                shot = os.path.join(x.home, "shown.png")
                 x.run("convert", x.screenshot(), "-crop", f"{SCENE[0]}x{SCENE[1]}+{left}+{top}", "+repage", *corner,
-                      shown)
-                differ = x.differing_pixels(shown, expected)
-                if differ == 0 or time.monotonic() > deadline:
-                    break
-                time.sleep(0.2)
-            assert differ == 0, f"the second image is not shown at {left},{top}: {differ} pixels differ"
+                      shot)
+                return x.differing_pixels(shot, expected)
+
+            x.wait_until(lambda: differing() == 0,
+                         lambda: f"the second image is not shown at {left},{top}: {differing()} pixels differ")
 
         template = PLACES[0]
         with step(x, "draw a template box around one copy of the pattern"):
@@ -149,18 +140,13 @@ def main(program):
 
         with step(x, "run Match"):
             x.press(app, "Match")
-            centres = [(left + px + SIDE // 2, top + py + SIDE // 2) for px, py in PLACES]
-            # A box's fill tints the grey picture under it.
-            deadline = time.monotonic() + 30
-            while True:
-                x.check()  # a failed Match says why in a message box
+
+            # A box's fill tints the grey picture under it; a failed Match says why in a message box.
+            def unboxed():
                 shot = x.screenshot()
-                boxed = [not grey(x.pixel(shot, *c)) for c in centres]
-                if all(boxed):
-                    break
-                if time.monotonic() > deadline:
-                    raise RuntimeError(f"no box appeared at {[p for p, b in zip(PLACES, boxed) if not b]}")
-                time.sleep(0.2)
+                return [p for p in PLACES if grey(x.pixel(shot, left + p[0] + SIDE // 2, top + p[1] + SIDE // 2))]
+
+            x.wait_until(lambda: not unboxed(), lambda: f"no box appeared at {unboxed()}", timeout=30)
 
         with step(x, "save the matched boxes as JSON"):
             saved = json.loads(save(x, app, "JSON", os.path.join(x.home, "matched boxes.json")))

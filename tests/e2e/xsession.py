@@ -144,7 +144,7 @@ class XSession:
 
     def wait_until(self, condition, failure, timeout=10, pause=0.1):
         """The first true value of condition(), checking the program all the while; after timeout
-        seconds a RuntimeError with the failure's text."""
+        seconds a RuntimeError with the failure's text (or what failure() returns then)."""
         deadline = time.monotonic() + timeout
         while True:
             self.check()
@@ -152,7 +152,7 @@ class XSession:
             if value:
                 return value
             if time.monotonic() > deadline:
-                raise RuntimeError(f"{failure} (waited {timeout} s)")
+                raise RuntimeError(f"{failure() if callable(failure) else failure} (waited {timeout} s)")
             time.sleep(pause)
 
     def run(self, *command, timeout=30):

@@ -30,8 +30,6 @@ public:
         ++s_waiting;
     }
     ~AlertAnswerer() { --s_waiting; }
-    AlertAnswerer(const AlertAnswerer&) = delete;
-    AlertAnswerer& operator=(const AlertAnswerer&) = delete;
 
     static bool waiting() { return s_waiting > 0; }
 

@@ -1,7 +1,6 @@
 #include "Alerts.h"
 #include "TestEnvironment.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -23,46 +22,28 @@ namespace
 // hold its test until CTest gives up. The running test fails instead, naming the window and its
 // text, and the window is closed so the test runs on to its end: at once for a message box no
 // AlertAnswerer waits for, after a second for anything else left open.
-class ModalWatchdog
+void failOnUnansweredWindow()
 {
-public:
-    ModalWatchdog()
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(20);
+    static QPointer<QWidget> seen;
+    static QElapsedTimer since;
+    QWidget* open = QApplication::activeModalWidget();
+    // A popup holds nothing up unless something waits in an event loop for it to close.
+    if (!open && QThread::currentThread()->loopLevel() > 0)
+        open = QApplication::activePopupWidget();
+    if (open != seen) {
+        seen = open;
+        since.start();
     }
-
-private:
-    void poll()
-    {
-        QWidget* open = QApplication::activeModalWidget();
-        // A popup holds nothing up unless something waits in an event loop for it to close.
-        if (!open && QThread::currentThread()->loopLevel() > 0)
-            open = QApplication::activePopupWidget();
-        if (open != m_open) {
-            m_open = open;
-            m_since.start();
-        }
-        auto* box = qobject_cast<QMessageBox*>(open);
-        if (!open || m_since.elapsed() < (box && !AlertAnswerer::waiting() ? 0 : 1000))
-            return;
-        QStringList entries;
-        for (const QAction* action : open->actions())
-            entries << action->text();
-        const QString what = box ? QStringLiteral("message box \"%1\": %2").arg(box->windowTitle(), box->text())
-                                 : QStringLiteral("%1 \"%2\" [%3]")
-                                       .arg(open->metaObject()->className(), open->windowTitle(), entries.join(", "));
-        ADD_FAILURE() << "Nobody answered the " << what.toStdString();
-        if (auto* dialog = qobject_cast<QDialog*>(open))
-            dialog->reject();
-        else
-            open->close();
-    }
-
-    QTimer m_timer;
-    QPointer<QWidget> m_open;
-    QElapsedTimer m_since;
-};
+    auto* box = qobject_cast<QMessageBox*>(open);
+    if (!open || since.elapsed() < (box && !AlertAnswerer::waiting() ? 0 : 1000))
+        return;
+    ADD_FAILURE() << "Nobody answered the " << open->metaObject()->className() << " \""
+                  << open->windowTitle().toStdString() << "\" " << (box ? box->text().toStdString() : "");
+    if (auto* dialog = qobject_cast<QDialog*>(open))
+        dialog->reject();
+    else
+        open->close();
+}
 
 // A test stuck outside the event loop (a deadlock, an endless loop) ends the program with its name.
 constexpr unsigned hangLimitSeconds = 30;
@@ -91,7 +72,9 @@ int main(int argc, char** argv)
     TestEnvironment::isolate();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    ModalWatchdog watchdog;
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, failOnUnansweredWindow);
+    watchdog.start(20);
     HangLimit hangLimit;
     std::signal(SIGALRM, stopHungTest);
     ::testing::UnitTest::GetInstance()->listeners().Append(&hangLimit);
