@@ -191,6 +191,13 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
             box->endLocation().y };
     };
 
+    // Only the left button drags: the others neither move nor select the box.
+    for (const auto button : { Qt::MiddleButton, Qt::RightButton }) {
+        scene.drag(scene.at(60, 55), scene.at(100, 75), button);
+        EXPECT_EQ(corners(), (std::vector<double> { 20, 30, 100, 80 })) << button;
+        EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr) << button;
+    }
+
     // While the drag runs the record stays put and the box is drawn displaced, selected and blue.
     QTest::mousePress(scene.view, Qt::LeftButton, {}, scene.at(60, 55));
     QTest::mouseMove(scene.view, scene.at(80, 55));
