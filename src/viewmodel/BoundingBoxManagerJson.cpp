@@ -127,6 +127,7 @@ bool BoundingBoxManager::updateMatchedBox(
         auto box = std::make_shared<BoundingBoxProperty>(start, end, shape.label, scaleFactor, imageScale, true, false);
         allBoundingBoxes.modify([&](auto& lists) { lists[size_t(i)].push_back(std::move(box)); });
     }
+    emit boxesChanged(i);
     return true;
 }
 

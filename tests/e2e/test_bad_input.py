@@ -16,7 +16,7 @@ import sys
 import time
 import zlib
 
-from test_main_road import label_box, open_image, save_json, step
+from test_main_road import label_box, open_image, save, step
 from xsession import XSession, on_own_session_bus
 
 PINK = (200, 30, 160)
@@ -43,14 +43,6 @@ def peak_memory(x):
 
 def near(colour, rgb, tolerance=6):
     return all(abs(int(colour[2 * k : 2 * k + 2], 16) - rgb[k]) <= tolerance for k in range(3))
-
-
-def wait_for(condition, what, timeout=20):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        if time.monotonic() > deadline:
-            raise RuntimeError(what)
-        time.sleep(0.2)
 
 
 def write_pictures(home):
@@ -105,8 +97,8 @@ def main(program):
 
         with step(x, "a PNG bomb is refused with its size named"):
             open_image(x, app, bomb)
-            wait_for(lambda: "100000 x 100000 pixels are more than the 250 megapixels" in x.program_output(),
-                     "no message names the bomb's size:\n" + x.program_output())
+            x.wait_until(lambda: "100000 x 100000 pixels are more than the 250 megapixels" in x.program_output(),
+                         lambda: "no message names the bomb's size:\n" + x.program_output())
             print(f"peak memory with the bomb refused: {peak_memory(x) / 1e6:.0f} MB")
             assert peak_memory(x) < 1e9
 
@@ -116,7 +108,7 @@ def main(program):
             x.press(app, "Next")
             left, top, _, _ = x.extents(app, "Canvas", role="filler")
             inside = (left + 600, top + 400)
-            wait_for(lambda: near(x.pixel(x.screenshot(), *inside), PINK), "the picture is not shown")
+            x.wait_until(lambda: near(x.pixel(x.screenshot(), *inside), PINK), "the picture is not shown", 20)
             grown = peak_memory(x) - before
             print(f"peak memory grew by {grown / 1e6:.0f} MB for the 1000 MB picture")
             assert grown < 3 * WIDTH * HEIGHT * 4, f"the picture took {grown / 1e6:.0f} MB"
@@ -128,16 +120,15 @@ def main(program):
 
         with step(x, "a looping script leaves the window painted, and Cancel stops it"):
             x.press(app, "Match")
-            cancel = x.extents(app, "Cancel", timeout=10)
-            dialog = x.find_window("Matching…")
-            assert dialog, "no window named Matching…"
+            dialog = x.wait_for_window("Matching…")
+            cancel = x.extents(app, "Cancel")
             # Moved aside, the dialog uncovers the canvas, which the program paints again.
             centre = (cancel[0] + cancel[2] // 2, cancel[1] - 10)
             x.xdotool("windowmove", dialog, 0, x.height - 120)
-            wait_for(lambda: near(x.pixel(x.screenshot(), *centre), PINK), "the uncovered canvas stays unpainted")
+            x.wait_until(lambda: near(x.pixel(x.screenshot(), *centre), PINK), "the uncovered canvas stays unpainted")
             x.press(app, "Cancel")
             x.wait_until_gone(dialog)
-            saved = save_json(x, app, os.path.join(x.home, "after cancel.json"))
+            saved = json.loads(save(x, app, "JSON", os.path.join(x.home, "after cancel.json")))
             assert [s["label"] for s in saved["shapes"]] == ["field"], saved
             folders = glob.glob(os.path.join(x.env["XDG_CACHE_HOME"], "kestrune-*"))
             assert len(folders) == 1, folders
@@ -158,7 +149,7 @@ def main(program):
         # Quitting removes the exchange folder.
         x.xdotool("windowfocus", "--sync", x.find_window("Kestrune"))
         x.xdotool("key", "ctrl+q")
-        wait_for(lambda: not x.running(), "the program did not quit")
+        x.program.wait(timeout=10)
         assert x.program.returncode == 0, x.program_output()
         assert not glob.glob(os.path.join(x.env["XDG_CACHE_HOME"], "kestrune-*")), "the exchange folder stayed"
     print("ok")

@@ -3,7 +3,7 @@
 #include "model/templatematching/PythonBridge.h"
 #include "view/ScriptWaitDialog.h"
 #include "view/canvas/Alert.h"
-#include "view/canvas/CanvasView.h"
+#include "view/canvas/CanvasState.h"
 #include "view/modifiers/Symbols.h"
 #include "viewmodel/ExchangeFile.h"
 
@@ -54,7 +54,7 @@ void removeLater(const QString& exchangePath, int claim, const QString& result =
 }
 } // namespace
 
-MatchControls::MatchControls(SharedObjects shared, CanvasView& canvas, QWidget* parent)
+MatchControls::MatchControls(SharedObjects shared, CanvasState& canvas, QWidget* parent)
     : QWidget(parent)
     , m_shared(shared)
     , m_canvas(canvas)
@@ -94,7 +94,7 @@ MatchControls::MatchControls(SharedObjects shared, CanvasView& canvas, QWidget* 
 
     connect(&shared.imageManager, &ObservableObject::changed, this, &MatchControls::refresh);
     connect(&shared.boundingBoxManager, &ObservableObject::changed, this, &MatchControls::refresh);
-    connect(&canvas, &CanvasView::matchClickedChanged, this, &MatchControls::refresh);
+    connect(&canvas, &CanvasState::matchClickedChanged, this, &MatchControls::refresh);
     refresh();
 }
 
