@@ -1,11 +1,16 @@
 #include "app/ContentView.h"
 #include "app/KestruneApp.h"
 #include "view/canvas/CanvasView.h"
+#include "view/functionality/FunctionalityView.h"
+#include "view/sidebar/SidebarIcon.h"
+#include "view/sidebar/SidebarView.h"
 
 #include <QSplitter>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 TEST(ContentView, ColumnWidthsFollowTheScreenWidth)
 {
@@ -20,6 +25,25 @@ TEST(ContentView, ColumnWidthsFollowTheScreenWidth)
     EXPECT_EQ(wide.sidebar, 215);
     EXPECT_EQ(wide.canvasMinimum, 1440);
     EXPECT_EQ(wide.canvasMaximum, 1680);
+
+    // Captions and cards that need more room get it: the sidebar grows, the canvas gives way.
+    const struct {
+        double screen;
+        int sidebarNeed, detailsNeed;
+        int sidebar, canvasMinimum, canvasIdeal;
+    } fits[] = {
+        { 1280, 162, 240, 162, 878, 878 },
+        { 1280, 100, 100, 135, 960, 960 },
+        { 1920, 162, 240, 215, 1440, 1440 },
+        { 500, 162, 240, 162, 98, 98 },
+    };
+    for (const auto& f : fits) {
+        const auto widths = ContentView::columnWidths(f.screen, f.sidebarNeed, f.detailsNeed);
+        EXPECT_EQ(widths.sidebar, f.sidebar) << f.screen;
+        EXPECT_EQ(widths.canvasMinimum, f.canvasMinimum) << f.screen;
+        EXPECT_EQ(widths.canvasIdeal, f.canvasIdeal) << f.screen;
+        EXPECT_EQ(widths.canvasMaximum, std::lround(f.screen * 7 / 8)) << f.screen;
+    }
 }
 
 TEST(ContentView, WindowIsTitledKestruneWithSidebarCanvasAndDetails)
@@ -35,7 +59,14 @@ TEST(ContentView, WindowIsTitledKestruneWithSidebarCanvasAndDetails)
     EXPECT_EQ(columns->widget(1), window->canvas());
     EXPECT_EQ(columns->widget(2)->accessibleName(), "Details");
 
-    const auto widths = ContentView::columnWidths(ContentView::screenWidth());
+    // No sidebar caption is cut, even under the pointer, and the details column holds its cards.
+    int widestEntry = 0;
+    for (SidebarIcon* icon : window->sidebar()->findChildren<SidebarIcon*>())
+        widestEntry = std::max(widestEntry, icon->sizeHint().width());
+    EXPECT_GE(columns->widget(0)->width(), widestEntry);
+    EXPECT_GE(columns->widget(2)->width(), FunctionalityView::minimumColumnWidth);
+    const auto widths = ContentView::columnWidths(
+        ContentView::screenWidth(), widestEntry, FunctionalityView::minimumColumnWidth + 2 * columns->handleWidth());
     EXPECT_EQ(columns->widget(0)->width(), widths.sidebar);
     EXPECT_EQ(columns->widget(1)->minimumWidth(), widths.canvasMinimum);
     EXPECT_EQ(columns->widget(1)->maximumWidth(), widths.canvasMaximum);
