@@ -55,6 +55,8 @@ void DetailsCard::setCollapsed(bool collapsed)
     fold->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
+bool DetailsCard::isFolding() const { return m_fold && m_fold->state() == QAbstractAnimation::Running; }
+
 QWidget* DetailsCard::divider()
 {
     auto* inset = new QWidget;

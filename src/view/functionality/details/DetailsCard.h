@@ -24,6 +24,7 @@ public:
     QVBoxLayout* addCollapsible();
     void setCollapsed(bool collapsed);
     bool isCollapsed() const { return m_collapsed; }
+    bool isFolding() const;
 
     // A horizontal rule, inset like the rows.
     static QWidget* divider();
