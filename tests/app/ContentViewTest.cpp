@@ -5,6 +5,10 @@
 #include "view/sidebar/SidebarIcon.h"
 #include "view/sidebar/SidebarView.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QSplitter>
 #include <QTest>
 
@@ -72,5 +76,38 @@ TEST(ContentView, WindowIsTitledKestruneWithSidebarCanvasAndDetails)
     EXPECT_EQ(columns->widget(1)->maximumWidth(), widths.canvasMaximum);
     EXPECT_GE(columns->widget(1)->width(), widths.canvasMinimum);
     EXPECT_LE(columns->widget(1)->width(), widths.canvasMaximum);
+    window->close();
+}
+
+TEST(ContentView, EveryControlHasANameAndAnIconsNameIsItsHelpText)
+{
+    KestruneApp app;
+    ContentView* window = app.openWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    SharedObjects shared = app.shared();
+    shared.imageManager.openImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile("/nowhere/a.png")));
+    auto box = std::make_shared<BoundingBoxProperty>(Point { 1, 2 }, Point { 3, 4 }, "cat");
+    shared.boundingBoxManager.appendBox(box, 0, false);
+    shared.boundingBoxManager.select(box);
+    for (auto tab : { FunctionalityTabMode::ImageDetails, FunctionalityTabMode::BoxDetails }) {
+        window->functionalityBarNavigator().changeActiveFunctionalityBar(tab);
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            // The menu bar's own overflow button aside.
+            if ((!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QLineEdit*>(control))
+                || qobject_cast<QMenuBar*>(control->parentWidget()))
+                continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            ASSERT_TRUE(accessible);
+            const QString name = accessible->text(QAccessible::Name);
+            const std::string where = control->metaObject()->className() + (" " + control->toolTip()).toStdString();
+            EXPECT_FALSE(name.isEmpty()) << where;
+            auto* button = qobject_cast<QAbstractButton*>(control);
+            if (button && button->text().isEmpty() && !button->toolTip().isEmpty()) {
+                EXPECT_EQ(name.toStdString(), button->toolTip().toStdString()) << where;
+            }
+        }
+    }
     window->close();
 }
