@@ -1,6 +1,8 @@
 """A user's whole main road in the real program: open an image, draw a box, label it in the box
 editor, save the boxes as JSON; then open a second image with copies of a pattern, draw a box
-around one copy, run Match and save again: every copy has a box with the template's label.
+around one copy, run Match and save again: every copy has a box with the template's label. The
+details column then tells the image's name, size and boxes, the class counts of both images, and
+the details of a box clicked on the canvas, which its pad nudges.
 
 Controls are found by name on the accessibility bus, so the test runs in a D-Bus session of its own.
 """
@@ -74,6 +76,21 @@ def save_json(x, app, path):
         time.sleep(0.1)
     with open(path, encoding="utf-8") as stream:
         return json.load(stream)
+
+
+def wait_for_texts(x, app, card, wanted, timeout=10):
+    """The texts of a details card once `wanted` accepts them (the panel refreshes a pass later)."""
+    deadline = time.monotonic() + timeout
+    while True:
+        texts = x.texts(app, card, "filler")
+        if wanted(texts) or time.monotonic() > deadline:
+            return texts
+        time.sleep(0.2)
+
+
+def point_of(text):
+    """(x, y) from a corner's text "(x,y)"."""
+    return tuple(float(v) for v in text.strip("()").split(","))
 
 
 def grey(colour):
@@ -171,6 +188,30 @@ def main(program):
                 (x0, y0), (x1, y1) = shape["bboxCoord"]
                 near = all(abs(a - b) <= 2 for a, b in zip((x0, y0, x1, y1), (px, py, px + SIDE, py + SIDE)))
                 assert shape["label"] == "spot" and near, f"expected a spot box at {(px, py)}, saved {shape}"
+
+        with step(x, "read the image details and the class counts of both images"):
+            shown = ["match scene.png", f"{SCENE[0]} x {SCENE[1]}", str(len(PLACES))]
+            texts = wait_for_texts(x, app, "Image Information", lambda t: t == shown)
+            assert texts == shown, f"image details {texts}, expected {shown}"
+            counts = ["Class Statistics", "Class", "Number", "spot", str(len(PLACES)), "cat", "1"]
+            texts = wait_for_texts(x, app, "Class Statistics", lambda t: t == counts)
+            assert texts == counts, f"class statistics {texts}, expected {counts}"
+
+        with step(x, "read a clicked box's details and nudge it rightwards from the panel"):
+            px, py = PLACES[-1]
+            x.xdotool("mousemove", left + px + SIDE // 2, top + py + SIDE // 2, "click", 1)
+            x.press(app, "Selected Bounding Box Property")
+            texts = wait_for_texts(x, app, "Bounding Box", lambda t: len(t) == 4)
+            assert len(texts) == 4 and texts[0] == "spot" and texts[3] == "False", f"box details {texts}"
+            start, end = point_of(texts[1]), point_of(texts[2])
+            near = all(abs(a - b) <= 2 for a, b in zip(start + end, (px, py, px + SIDE, py + SIDE)))
+            assert near, f"the clicked box at {(px, py)} reads {texts}"
+            x.press(app, "Move the selected box rightwards")
+            moved = f"({start[0] + 1:.1f},{start[1]:.1f})"
+            texts = wait_for_texts(x, app, "Bounding Box", lambda t: len(t) == 4 and t[1] == moved)
+            assert texts[1] == moved, f"after a nudge rightwards the box reads {texts}, expected start {moved}"
+            card_x, _, card_width, _ = x.extents(app, "Bounding Box", role="filler")
+            assert card_x + card_width <= x.width, f"the box card is cut at the window's edge: {card_x}+{card_width}"
     print("ok")
 
 

@@ -107,6 +107,7 @@ QString BoxDetailsView::locationText(Point location)
 QWidget* BoxDetailsView::makeCard()
 {
     m_card = new DetailsCard(srgb(0.97, 0.2, 0.1), srgb(0.77, 0.44, 0.93));
+    m_card->setAccessibleName(QStringLiteral("Bounding Box"));
     m_cardTitle = new CardTitle(
         QStringLiteral("Bounding Box"), QStringLiteral("chevron.down.circle.fill"), CardTitle::Tap::Row, m_card);
     connect(m_cardTitle, &QAbstractButton::clicked, this, &BoxDetailsView::toggleDetails);
@@ -139,6 +140,7 @@ QWidget* BoxDetailsView::makeCard()
 QWidget* BoxDetailsView::makePad()
 {
     auto* pad = new DetailsCard(srgb(0.07, 0.76, 0.91), srgb(0.77, 0.44, 0.93));
+    pad->setAccessibleName(QStringLiteral("Move Box Position"));
     m_padTitle = new CardTitle(
         QStringLiteral("Move Box Position"), QStringLiteral("location.north.circle.fill"), CardTitle::Tap::None, pad);
     pad->column()->addWidget(m_padTitle);

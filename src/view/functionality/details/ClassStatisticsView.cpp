@@ -43,6 +43,7 @@ ClassStatisticsView::ClassStatisticsView(QWidget* parent)
     , m_chartButton(new QToolButton(this))
     , m_chart(new ClassBarChart)
 {
+    setAccessibleName(QStringLiteral("Class Statistics"));
     auto* title = new QLabel(QStringLiteral("Class Statistics"), this);
     title->setFont(headlineFont(font()));
     m_chartButton->setIcon(symbolIcon(QStringLiteral("chart.bar.fill"), Palette::pink));

@@ -49,6 +49,7 @@ ImageDetailsView::ImageDetailsView(SharedObjects shared, QWidget* parent)
 QWidget* ImageDetailsView::makeCard()
 {
     m_card = new DetailsCard(Palette::withOpacity(Palette::white, 0.1), Palette::withOpacity(Palette::pink, 0.1));
+    m_card->setAccessibleName(QStringLiteral("Image Information"));
     m_cardTitle = new CardTitle(QStringLiteral("Image Information"), QStringLiteral("chevron.down.circle.fill"),
         CardTitle::Tap::Symbol, m_card);
     connect(m_cardTitle, &QAbstractButton::clicked, this, [this] {
