@@ -111,28 +111,16 @@ QWidget* BoxDetailsView::makeCard()
     m_cardTitle = new CardTitle(
         QStringLiteral("Bounding Box"), QStringLiteral("chevron.down.circle.fill"), CardTitle::Tap::Row, m_card);
     connect(m_cardTitle, &QAbstractButton::clicked, this, &BoxDetailsView::toggleDetails);
-    m_card->column()->addWidget(m_cardTitle);
-    m_card->column()->addWidget(DetailsCard::divider());
-    QVBoxLayout* rows = m_card->addCollapsible();
-    const struct {
-        const char* title;
-        const char* popover;
-    } specs[] = {
+    const std::array<std::pair<const char*, const char*>, 4> texts { {
         { "Class Label", "Class Label of the bounding box" },
         { "Start Location", "Start Location of the rectangle" },
         { "End Location", "End Location of the rectangle" },
         { "Template", "The box is marked as template" },
-    };
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        if (i > 0)
-            rows->addWidget(DetailsCard::divider());
-        const InfoRow::Spec spec { QString::fromLatin1(specs[i].title), QString::fromLatin1(specs[i].popover),
-            QStringLiteral("Edit"), true, 200, Palette::withOpacity(Palette::red, 0.1),
-            Palette::withOpacity(Palette::blue, 0.1) };
-        m_rows[i] = new InfoRow(
-            spec, [this] { openEditor(); }, m_card);
-        rows->addWidget(m_rows[i]);
-    }
+    } };
+    const InfoRow::Spec spec { {}, {}, QStringLiteral("Edit"), true, 200, Palette::withOpacity(Palette::red, 0.1),
+        Palette::withOpacity(Palette::blue, 0.1) };
+    m_rows
+        = InfoRow::addRows(m_card->addTitleAndCollapsible(m_cardTitle), texts, spec, false, [this] { openEditor(); });
     m_card->column()->addStretch(1);
     return m_card;
 }

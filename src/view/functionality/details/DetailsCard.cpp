@@ -22,8 +22,10 @@ DetailsCard::DetailsCard(const QColor& washFrom, const QColor& washTo, QWidget* 
     m_column->setContentsMargins(0, 0, 0, rowSpacing);
 }
 
-QVBoxLayout* DetailsCard::addCollapsible()
+QVBoxLayout* DetailsCard::addTitleAndCollapsible(QWidget* title)
 {
+    m_column->addWidget(title);
+    m_column->addWidget(divider());
     m_collapsible = new QWidget(this);
     auto* rows = new QVBoxLayout(m_collapsible);
     rows->setContentsMargins(0, 0, 0, 0);

@@ -20,8 +20,8 @@ public:
     DetailsCard(const QColor& washFrom, const QColor& washTo, QWidget* parent = nullptr);
 
     QVBoxLayout* column() const { return m_column; }
-    // The rows that collapse, added to the column at its current end.
-    QVBoxLayout* addCollapsible();
+    // The title row and the divider under it, then the rows that collapse, whose layout it answers.
+    QVBoxLayout* addTitleAndCollapsible(QWidget* title);
     void setCollapsed(bool collapsed);
     bool isCollapsed() const { return m_collapsed; }
     bool isFolding() const;

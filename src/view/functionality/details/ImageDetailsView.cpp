@@ -57,25 +57,14 @@ QWidget* ImageDetailsView::makeCard()
         m_card->setCollapsed(!m_showDetails);
         m_cardTitle->setTurned(!m_showDetails);
     });
-    m_card->column()->addWidget(m_cardTitle);
-    m_card->column()->addWidget(DetailsCard::divider());
-    QVBoxLayout* rows = m_card->addCollapsible();
-    const struct {
-        const char* title;
-        const char* popover;
-    } specs[] = {
+    const std::array<std::pair<const char*, const char*>, 3> texts { {
         { "Name", "Current Image Name." },
         { "Original Dimension", "Original Dimension of the image." },
         { "Total Number of Bounding Box", "Total number of bounding boxes drawn on the image." },
-    };
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const QColor wash = Palette::withOpacity(Palette::pink, 0.1);
-        const InfoRow::Spec spec { QString::fromLatin1(specs[i].title), QString::fromLatin1(specs[i].popover),
-            QStringLiteral("Close"), false, 400, wash, wash };
-        m_rows[i] = new InfoRow(spec, {}, m_card);
-        rows->addWidget(m_rows[i]);
-        rows->addWidget(DetailsCard::divider());
-    }
+    } };
+    const QColor wash = Palette::withOpacity(Palette::pink, 0.1);
+    const InfoRow::Spec spec { {}, {}, QStringLiteral("Close"), false, 400, wash, wash };
+    m_rows = InfoRow::addRows(m_card->addTitleAndCollapsible(m_cardTitle), texts, spec, true, {});
     m_card->column()->addStretch(1);
     return m_card;
 }

@@ -111,3 +111,14 @@ void InfoRow::setValue(const QString& value)
 }
 
 QString InfoRow::value() const { return m_value->text(); }
+
+InfoRow* InfoRow::addRow(QVBoxLayout* rows, const Spec& spec, bool dividerBefore, const std::function<void()>& pressed)
+{
+    if (dividerBefore)
+        addDivider(rows);
+    auto* row = new InfoRow(spec, pressed);
+    rows->addWidget(row);
+    return row;
+}
+
+void InfoRow::addDivider(QVBoxLayout* rows) { rows->addWidget(DetailsCard::divider()); }

@@ -3,12 +3,15 @@
 #include <QColor>
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <utility>
 
 class Popover;
 class QAbstractButton;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 // One information row of a card: its title with a question mark, which opens a popover with a
 // short explanation and one button, and at the trailing edge the value, shortened with an ellipsis
@@ -32,6 +35,24 @@ public:
     // pressed runs on the popover's button.
     InfoRow(const Spec& spec, std::function<void()> pressed, QWidget* parent = nullptr);
 
+    // One row per (title, popover text) into a card's rows, a divider between each two and, if asked,
+    // after the last.
+    template <size_t N>
+    static std::array<InfoRow*, N> addRows(QVBoxLayout* rows,
+        const std::array<std::pair<const char*, const char*>, N>& texts, Spec common, bool dividerAfterLast,
+        const std::function<void()>& pressed)
+    {
+        std::array<InfoRow*, N> made {};
+        for (size_t i = 0; i < N; ++i) {
+            common.title = QString::fromUtf8(texts[i].first);
+            common.popoverText = QString::fromUtf8(texts[i].second);
+            made[i] = addRow(rows, common, i > 0, pressed);
+        }
+        if (dividerAfterLast)
+            addDivider(rows);
+        return made;
+    }
+
     void setValue(const QString& value);
     QString value() const;
     QAbstractButton* titleButton() const { return m_title; }
@@ -39,6 +60,10 @@ public:
     QPushButton* popoverButton() const { return m_button; }
 
 private:
+    static InfoRow* addRow(
+        QVBoxLayout* rows, const Spec& spec, bool dividerBefore, const std::function<void()>& pressed);
+    static void addDivider(QVBoxLayout* rows);
+
     QAbstractButton* m_title;
     QLabel* m_value;
     Popover* m_popover;
