@@ -27,6 +27,7 @@ ClassBarChart::ClassBarChart(QWidget* parent)
     , m_view(new QChartView(this))
 {
     auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
     auto* title = new QLabel(QStringLiteral("Bar Chart"), this);
     title->setAlignment(Qt::AlignCenter);
     column->addWidget(title);
@@ -66,15 +67,18 @@ void ClassBarChart::setData(const std::vector<ChartData>& rows)
         sets[i]->setLabelColor(palette().color(QPalette::WindowText));
     }
 
+    // The classes are told apart by colour and legend; the counts' axis ticks whole numbers, with room
+    // above the highest bar for its count.
     auto* classes = new QBarCategoryAxis(chart);
     classes->append(QStringLiteral("Class"));
     classes->setLabelsVisible(false);
-    classes->setTitleText(QStringLiteral("Class"));
     auto* numbers = new QValueAxis(chart);
-    numbers->setTitleText(QStringLiteral("Number"));
     numbers->setLabelFormat(QStringLiteral("%d"));
-    // Room above the highest bar for its count.
-    numbers->setRange(0, std::max(1.0, std::ceil(highest * 1.2)));
+    const double top = std::max(1.0, std::ceil(highest * 1.2));
+    const double step = std::ceil(top / 5);
+    const int ticks = int(std::ceil(top / step));
+    numbers->setRange(0, ticks * step);
+    numbers->setTickCount(ticks + 1);
     chart->addAxis(classes, Qt::AlignBottom);
     chart->addAxis(numbers, Qt::AlignLeft);
     m_series->attachAxis(classes);
