@@ -60,12 +60,12 @@ protected:
     }
 };
 
-struct ArrowSpec {
+struct ArrowButton {
     NudgeDirection direction;
     const char* symbol;
     const char* help;
 };
-constexpr ArrowSpec arrowSpecs[] = {
+constexpr ArrowButton arrowButtons[] = {
     { NudgeDirection::Up, "arrow.up.circle", "Move the selected box upwards" },
     { NudgeDirection::Left, "arrow.left.circle", "Move the selected box leftwards" },
     { NudgeDirection::Right, "arrow.right.circle", "Move the selected box rightwards" },
@@ -117,10 +117,10 @@ QWidget* BoxDetailsView::makeCard()
         { "End Location", "End Location of the rectangle" },
         { "Template", "The box is marked as template" },
     } };
-    const InfoRow::Spec spec { {}, {}, QStringLiteral("Edit"), true, 200, Palette::withOpacity(Palette::red, 0.1),
+    const InfoRow::Setup setup { {}, {}, QStringLiteral("Edit"), true, 200, Palette::withOpacity(Palette::red, 0.1),
         Palette::withOpacity(Palette::blue, 0.1) };
     m_rows
-        = InfoRow::addRows(m_card->addTitleAndCollapsible(m_cardTitle), texts, spec, false, [this] { openEditor(); });
+        = InfoRow::addRows(m_card->addTitleAndCollapsible(m_cardTitle), texts, setup, false, [this] { openEditor(); });
     m_card->column()->addStretch(1);
     return m_card;
 }
@@ -132,17 +132,17 @@ QWidget* BoxDetailsView::makePad()
     m_padTitle = new CardTitle(
         QStringLiteral("Move Box Position"), QStringLiteral("location.north.circle.fill"), CardTitle::Tap::None, pad);
     pad->column()->addWidget(m_padTitle);
-    for (const ArrowSpec& spec : arrowSpecs) {
+    for (const ArrowButton& button : arrowButtons) {
         auto* arrow = new QToolButton(pad);
-        const QString help = QString::fromLatin1(spec.help);
-        arrow->setIcon(symbolIcon(QString::fromLatin1(spec.symbol), palette().color(QPalette::WindowText)));
+        const QString help = QString::fromLatin1(button.help);
+        arrow->setIcon(symbolIcon(QString::fromLatin1(button.symbol), palette().color(QPalette::WindowText)));
         arrow->setIconSize(QSize(28, 28));
         arrow->setAutoRaise(true);
         arrow->setFocusPolicy(Qt::NoFocus);
         arrow->setToolTip(help);
         arrow->setAccessibleName(help);
-        connect(arrow, &QToolButton::clicked, this, [this, direction = spec.direction] { nudge(direction); });
-        m_arrows[size_t(spec.direction)] = arrow;
+        connect(arrow, &QToolButton::clicked, this, [this, direction = button.direction] { nudge(direction); });
+        m_arrows[size_t(button.direction)] = arrow;
     }
     auto* middle = new QHBoxLayout;
     middle->addWidget(arrow(NudgeDirection::Left));

@@ -63,8 +63,8 @@ QWidget* ImageDetailsView::makeCard()
         { "Total Number of Bounding Box", "Total number of bounding boxes drawn on the image." },
     } };
     const QColor wash = Palette::withOpacity(Palette::pink, 0.1);
-    const InfoRow::Spec spec { {}, {}, QStringLiteral("Close"), false, 400, wash, wash };
-    m_rows = InfoRow::addRows(m_card->addTitleAndCollapsible(m_cardTitle), texts, spec, true, {});
+    const InfoRow::Setup setup { {}, {}, QStringLiteral("Close"), false, 400, wash, wash };
+    m_rows = InfoRow::addRows(m_card->addTitleAndCollapsible(m_cardTitle), texts, setup, true, {});
     m_card->column()->addStretch(1);
     return m_card;
 }

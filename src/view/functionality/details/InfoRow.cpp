@@ -62,11 +62,11 @@ private:
 
 } // namespace
 
-InfoRow::InfoRow(const Spec& spec, std::function<void()> pressed, QWidget* parent)
+InfoRow::InfoRow(const Setup& setup, std::function<void()> pressed, QWidget* parent)
     : QWidget(parent)
 {
     setFont(DetailsCard::subheadlineFont(font()));
-    m_title = new RowTitle(spec.title, this);
+    m_title = new RowTitle(setup.title, this);
     m_value = new ElidedLabel(this);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(DetailsCard::horizontalPadding, 0, DetailsCard::horizontalPadding, 0);
@@ -76,20 +76,20 @@ InfoRow::InfoRow(const Spec& spec, std::function<void()> pressed, QWidget* paren
     row->addWidget(m_value, 0, Qt::AlignVCenter);
 
     m_popover = new Popover(m_title, Popover::Dismissal::ClickOutside, Popover::Placement::Above);
-    m_popover->setKeptOpenByAnchor(!spec.tapToggles);
-    m_popover->setWash(spec.washFrom, spec.washTo);
-    m_popover->setAccessibleName(spec.title);
-    m_popover->setFixedWidth(spec.popoverWidth);
+    m_popover->setKeptOpenByAnchor(!setup.tapToggles);
+    m_popover->setWash(setup.washFrom, setup.washTo);
+    m_popover->setAccessibleName(setup.title);
+    m_popover->setFixedWidth(setup.popoverWidth);
     auto* content = new QVBoxLayout(m_popover);
-    auto* text = new QLabel(spec.popoverText, m_popover);
+    auto* text = new QLabel(setup.popoverText, m_popover);
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignCenter);
     text->setMargin(8);
-    m_button = new QPushButton(spec.buttonText, m_popover);
+    m_button = new QPushButton(setup.buttonText, m_popover);
     content->addWidget(text);
     content->addWidget(m_button, 0, Qt::AlignHCenter);
 
-    connect(m_title, &QAbstractButton::clicked, this, [this, toggles = spec.tapToggles] {
+    connect(m_title, &QAbstractButton::clicked, this, [this, toggles = setup.tapToggles] {
         if (toggles)
             m_popover->toggle();
         else if (!m_popover->isVisible())
@@ -112,11 +112,12 @@ void InfoRow::setValue(const QString& value)
 
 QString InfoRow::value() const { return m_value->text(); }
 
-InfoRow* InfoRow::addRow(QVBoxLayout* rows, const Spec& spec, bool dividerBefore, const std::function<void()>& pressed)
+InfoRow* InfoRow::addRow(
+    QVBoxLayout* rows, const Setup& setup, bool dividerBefore, const std::function<void()>& pressed)
 {
     if (dividerBefore)
         addDivider(rows);
-    auto* row = new InfoRow(spec, pressed);
+    auto* row = new InfoRow(setup, pressed);
     rows->addWidget(row);
     return row;
 }

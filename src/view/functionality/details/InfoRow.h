@@ -20,7 +20,7 @@ class InfoRow : public QWidget
 {
     Q_OBJECT
 public:
-    struct Spec {
+    struct Setup {
         QString title;
         QString popoverText;
         QString buttonText;
@@ -33,13 +33,13 @@ public:
     static constexpr int titleWidth = 80;
 
     // pressed runs on the popover's button.
-    InfoRow(const Spec& spec, std::function<void()> pressed, QWidget* parent = nullptr);
+    InfoRow(const Setup& setup, std::function<void()> pressed, QWidget* parent = nullptr);
 
     // One row per (title, popover text) into a card's rows, a divider between each two and, if asked,
     // after the last.
     template <size_t N>
     static std::array<InfoRow*, N> addRows(QVBoxLayout* rows,
-        const std::array<std::pair<const char*, const char*>, N>& texts, Spec common, bool dividerAfterLast,
+        const std::array<std::pair<const char*, const char*>, N>& texts, Setup common, bool dividerAfterLast,
         const std::function<void()>& pressed)
     {
         std::array<InfoRow*, N> made {};
@@ -61,7 +61,7 @@ public:
 
 private:
     static InfoRow* addRow(
-        QVBoxLayout* rows, const Spec& spec, bool dividerBefore, const std::function<void()>& pressed);
+        QVBoxLayout* rows, const Setup& setup, bool dividerBefore, const std::function<void()>& pressed);
     static void addDivider(QVBoxLayout* rows);
 
     QAbstractButton* m_title;
