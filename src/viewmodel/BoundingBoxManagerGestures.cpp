@@ -83,37 +83,33 @@ bool BoundingBoxManager::nudgeSelected(std::int64_t imageIndex, NudgeDirection d
     const BoxPtr old = boxAt(k, imageIndex);
     if (!old)
         return false;
-    Point s = old->startLocation();
-    Point e = old->endLocation();
+    const Point s = old->startLocation();
+    const Point e = old->endLocation();
     constexpr double step = 1.0;
+    bool allowed = false;
+    Point shift;
     switch (direction) {
     case NudgeDirection::Up:
-        if (!(s.y - step > 0))
-            return false;
-        s.y -= step;
-        e.y -= step;
+        allowed = s.y - step > 0;
+        shift.y = -step;
         break;
     case NudgeDirection::Left:
-        if (!(s.x - step > 0))
-            return false;
-        s.x -= step;
-        e.x -= step;
+        allowed = s.x - step > 0;
+        shift.x = -step;
         break;
     case NudgeDirection::Right:
-        if (!(e.x + step < displayed.width))
-            return false;
-        s.x += step;
-        e.x += step;
+        allowed = e.x + step < displayed.width;
+        shift.x = step;
         break;
     case NudgeDirection::Down:
-        if (!(e.y + step < displayed.height))
-            return false;
-        s.y += step;
-        e.y += step;
+        allowed = e.y + step < displayed.height;
+        shift.y = step;
         break;
     }
+    if (!allowed)
+        return false;
     auto moved = std::make_shared<BoundingBoxProperty>(
-        s, e, old->classLabel(), old->scaleFactor(), zoom, true, old->markTemplate());
+        s + shift, e + shift, old->classLabel(), old->scaleFactor(), zoom, true, old->markTemplate());
     replaceBox(k, imageIndex, moved);
     currentSelectedBox.set(moved);
     emit boxReplaced(old, moved);

@@ -24,29 +24,6 @@ struct Scene : CanvasFixture {
 };
 } // namespace
 
-// The seven steps in and eleven out to the limits are driven through the menu keys in MenuCommandsTest.
-TEST(ZoomStep, InThenOutLeavesPointNineNine)
-{
-    Scene s;
-    ASSERT_TRUE(s.images.zoomStep(ImageManager::zoomInFactor));
-    ASSERT_TRUE(s.images.zoomStep(ImageManager::zoomOutFactor));
-    EXPECT_DOUBLE_EQ(s.zoom(), 0.99);
-    EXPECT_NE(s.zoom(), 1.0);
-    const ImagePtr image = s.images.allImages.get()[0];
-    EXPECT_DOUBLE_EQ(image->scaledWidth, 99.0);
-    EXPECT_DOUBLE_EQ(image->scaledHeight, 49.5);
-    EXPECT_EQ(image->currentScale, s.zoom());
-    EXPECT_EQ(s.images.allPreviousScaleFactors.get()[0], 1.0);
-    // Box replacement itself is covered in BoundingBoxManagerTest.
-    EXPECT_DOUBLE_EQ(s.list()[0]->startLocation().x, 9.9);
-    EXPECT_DOUBLE_EQ(s.list()[0]->originalStartLoc().x, 10.0);
-    EXPECT_EQ(s.images.allCurrentScaleFactors.get()[1], 1.0);
-
-    BoundingBoxManager noBoxes;
-    ImageManager none { noBoxes };
-    EXPECT_FALSE(none.zoomStep(ImageManager::zoomInFactor));
-}
-
 TEST(ZoomStep, TheSidebarTransitionEasesTheViewWhileTheModelIsExactAtOnce)
 {
     Scene s;

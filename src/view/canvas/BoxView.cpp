@@ -37,7 +37,10 @@ BoxView::BoxView(SharedObjects shared, FunctionalityBarNavigator& navigator, QWi
     setAccessibleName(QStringLiteral("Boxes"));
     m_sprites.setFont(font());
     // Repaints follow each change at once; the editor requests are looked at once per pass.
-    connect(&m_shared.boundingBoxManager, &BoundingBoxManager::boxesChanged, this, qOverload<>(&QWidget::update));
+    connect(&m_shared.boundingBoxManager, &BoundingBoxManager::boxesChanged, this, [this](std::int64_t image) {
+        if (image < 0 || image == m_shared.imageManager.currentImageIndex)
+            update();
+    });
     connect(&m_shared.boundingBoxManager, &BoundingBoxManager::selectionChanged, this, qOverload<>(&QWidget::update));
     connect(&m_shared.boundingBoxManager, &ObservableObject::changed, this, &BoxView::modelChanged);
     connect(&m_shared.imageManager, &ObservableObject::changed, this, &BoxView::modelChanged);

@@ -75,6 +75,8 @@ DisplayImageView::DisplayImageView(SharedObjects shared, FunctionalityBarNavigat
     connect(m_prompt, &QAbstractButton::clicked, this, &DisplayImageView::addImagesRequested);
 
     connect(&m_shared.imageManager, &ObservableObject::changed, this, &DisplayImageView::refresh);
+    // A pan or zoom of the shown image is followed at once, not on the next pass.
+    connect(&m_shared.imageManager, &ImageManager::imageViewChanged, this, &DisplayImageView::refresh);
     connect(&m_shared.cursorManager, &ObservableObject::changed, m_previewLayer, qOverload<>(&QWidget::update));
     connect(&ZoomTransition::instance(), &ZoomTransition::displayFactorChanged, this, qOverload<>(&QWidget::update));
     refresh();
@@ -269,8 +271,6 @@ void DisplayImageView::getNewLocationImage(QPointF translation)
         return;
     const Point moved { m_startLocation->x + translation.x(), m_startLocation->y + translation.y() };
     m_shared.imageManager.panTo(moved);
-    // Follow the pointer now rather than on the next pass.
-    refresh();
 }
 
 void DisplayImageView::dragEnded()
