@@ -45,7 +45,9 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(palette().color(QPalette::WindowText));
         const QRect text = textRect().translated(0, (height() - textRect().height()) / 2);
-        painter.drawText(text, Qt::AlignLeft | Qt::TextWordWrap, this->text());
+        // Wrapped in the same width it was measured in: the tight rectangle can wrap a line more.
+        painter.drawText(
+            QRect(text.left(), text.top(), room(), text.height()), Qt::AlignLeft | Qt::TextWordWrap, this->text());
         const int side = fontMetrics().height();
         painter.drawPixmap(text.right() + symbolSpacing, (height() - side) / 2,
             symbolPixmap(QStringLiteral("questionmark.circle.fill"), side, palette().color(QPalette::WindowText),
@@ -53,10 +55,10 @@ protected:
     }
 
 private:
+    int room() const { return InfoRow::titleWidth - fontMetrics().height() - symbolSpacing; }
     QRect textRect() const
     {
-        const int room = InfoRow::titleWidth - fontMetrics().height() - symbolSpacing;
-        return fontMetrics().boundingRect(QRect(0, 0, room, 1000), Qt::AlignLeft | Qt::TextWordWrap, text());
+        return fontMetrics().boundingRect(QRect(0, 0, room(), 1000), Qt::AlignLeft | Qt::TextWordWrap, text());
     }
 };
 
