@@ -1,7 +1,9 @@
 """A user's whole main road in the real program: open an image, draw a box, label it in the box
 editor, save the boxes as JSON; then open a second image with copies of a pattern, draw a box
 around one copy, run Match and save again, as JSON and as CSV: every copy has a box with the
-template's label. The user's own PYTHONPATH is set and must not hide the bundled scripts.
+template's label. The user's own PYTHONPATH is set and must not hide the bundled scripts. The
+details column then tells the image's name, size and boxes, the class counts of both images, and
+the details of a box clicked on the canvas, which its pad nudges.
 
 Controls are found by name on the accessibility bus, so the test runs in a D-Bus session of its own.
 """
@@ -72,6 +74,23 @@ def save(x, app, kind, path):
     x.wait_until(lambda: os.path.exists(path), f"{path} was not written")
     with open(path, encoding="utf-8") as stream:
         return stream.read()
+
+
+def card_texts(x, app, card, wanted, what):
+    """The texts of a details card once `wanted` accepts them (the panel refreshes a pass later)."""
+    found = []
+
+    def ready():
+        found[:] = x.texts(app, card, "filler")
+        return wanted(found)
+
+    x.wait_until(ready, lambda: f"{what}: {card} reads {found}")
+    return found
+
+
+def point_of(text):
+    """(x, y) from a corner's text "(x,y)"."""
+    return tuple(float(v) for v in text.strip("()").split(","))
 
 
 def grey(colour):
@@ -164,6 +183,28 @@ def main(program):
             boxes = sorted([float(r[k]) for k in ("x1", "y1", "x2", "y2")] for r in rows if r["label"] == "spot")
             expected = sorted(sum(shape["bboxCoord"], []) for shape in saved["shapes"])
             assert len(rows) == len(expected) and boxes == expected, f"saved {rows}, expected boxes {expected}"
+
+        with step(x, "read the image details and the class counts of both images"):
+            shown = ["match scene.png", f"{SCENE[0]} x {SCENE[1]}", str(len(PLACES))]
+            card_texts(x, app, "Image Information", lambda t: t == shown, f"expected {shown}")
+            counts = ["Class Statistics", "Class", "Number", "spot", str(len(PLACES)), "cat", "1"]
+            card_texts(x, app, "Class Statistics", lambda t: t == counts, f"expected {counts}")
+
+        with step(x, "read a clicked box's details and nudge it rightwards from the panel"):
+            px, py = PLACES[-1]
+            x.xdotool("mousemove", left + px + SIDE // 2, top + py + SIDE // 2, "click", 1)
+            x.press(app, "Selected Bounding Box Property")
+            texts = card_texts(x, app, "Bounding Box", lambda t: len(t) == 4, "expected its four values")
+            assert texts[0] == "spot" and texts[3] == "False", f"box details {texts}"
+            start, end = point_of(texts[1]), point_of(texts[2])
+            near = all(abs(a - b) <= 2 for a, b in zip(start + end, (px, py, px + SIDE, py + SIDE)))
+            assert near, f"the clicked box at {(px, py)} reads {texts}"
+            x.press(app, "Move the selected box rightwards")
+            moved = f"({start[0] + 1:.1f},{start[1]:.1f})"
+            card_texts(x, app, "Bounding Box", lambda t: len(t) == 4 and t[1] == moved,
+                       f"after a nudge rightwards, expected the start {moved}")
+            card_x, _, card_width, _ = x.extents(app, "Bounding Box", role="filler")
+            assert card_x + card_width <= x.width, f"the box card is cut at the window's edge: {card_x}+{card_width}"
     print("ok")
 
 

@@ -84,7 +84,7 @@ struct Scene : CanvasHost {
     QPushButton* button(const QString& name) const
     {
         for (QPushButton* b : controls->findChildren<QPushButton*>())
-            if (b->accessibleName() == name)
+            if (b->accessibleName() == name || b->objectName() == name)
                 return b;
         return nullptr;
     }

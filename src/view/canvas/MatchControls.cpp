@@ -29,10 +29,11 @@ void setLabelColour(QPushButton* button, const QColor& color)
     button->setPalette(palette);
 }
 
-QPushButton* thresholdButton(const QString& name, const QString& help, QWidget* parent)
+// An icon's accessible name is its help text.
+QPushButton* thresholdButton(const QString& help, QWidget* parent)
 {
     auto* button = new QPushButton(parent);
-    button->setAccessibleName(name);
+    button->setAccessibleName(help);
     button->setToolTip(help);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -59,17 +60,20 @@ MatchControls::MatchControls(SharedObjects shared, CanvasState& canvas, QWidget*
     , m_shared(shared)
     , m_canvas(canvas)
 {
-    m_minusButton = thresholdButton(QStringLiteral("minus"),
+    m_minusButton = thresholdButton(
         QStringLiteral("Click here to increase the threshold of template matching algorithm which will reduce the "
                        "number of matched boxes. This may reduce the number of true positive matches."),
         this);
-    m_matchButton = thresholdButton(matchTitle, QStringLiteral("Click here to match all the similar boxes."), this);
+    m_minusButton->setObjectName(QStringLiteral("minus"));
+    m_matchButton = thresholdButton(QStringLiteral("Click here to match all the similar boxes."), this);
+    m_matchButton->setAccessibleName(matchTitle);
     m_matchButton->setText(matchTitle);
     m_matchButton->setFixedWidth(matchButtonWidth);
-    m_plusButton = thresholdButton(QStringLiteral("plus"),
+    m_plusButton = thresholdButton(
         QStringLiteral("Click here to reduce the threshold of template matching algorithm which will increase the "
                        "number of matched boxes. This may result in false positives."),
         this);
+    m_plusButton->setObjectName(QStringLiteral("plus"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
