@@ -294,7 +294,7 @@ TEST(MatchControls, ExchangeFilesAreNamedAfterTheImageInAFolderOfThisCopyAlone)
         EXPECT_EQ(isInExchangeFolder(path), ours) << path.toStdString();
 }
 
-TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlone)
+TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAloneAndALoopIsCancelled)
 {
     Scene s;
     const QString scripts = s.dir + QStringLiteral("/my scripts");
@@ -352,34 +352,10 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
         else
             EXPECT_EQ(s.matches().size(), size_t(c.matches)) << c.script.constData();
     }
-    // No folder for the exchange files: told, and nothing else happens.
-    const QByteArray caches = qgetenv("XDG_CACHE_HOME");
-    qputenv("XDG_CACHE_HOME", (imagePath + "/cache").toLocal8Bit());
-    const std::vector<BoxPtr> before = s.boxes();
-    AlertAnswerer ok(QStringLiteral("OK"));
-    s.click("Match");
-    qputenv("XDG_CACHE_HOME", caches);
-    ASSERT_EQ(ok.seen().size(), 1);
-    EXPECT_TRUE(ok.seen()[0].text.contains("cache folder")) << ok.seen()[0].text.toStdString();
-    EXPECT_EQ(s.boxes(), before);
-
-    QTest::qWait(2 * MatchControls::cleanUpDelayMs);
-    EXPECT_EQ(contents(imagePath), picture);
-    EXPECT_EQ(contents(foreign), foreignBytes);
-    EXPECT_EQ(QDir(exchangeFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
-}
-
-TEST_F(MatchControlsTest, ALongMatchKeepsTheWindowGoingAndCancelLeavesTheBoxes)
-{
-    Scene s;
-    const QString scripts = TestEnvironment::makeTempDir();
-    write(scripts + "/packageInstaller.py", "def checkPackage():\n    pass\n");
-    write(scripts + "/templateMatcher.py", fakeMatcher);
+    // A script that loops: the window goes on, no key typed into the canvas's index field arrives, and
+    // after a second "Cancel" stops the script.
     write(scripts + "/case", "loop");
-    s.matchSetting.pythonLibrary.set(scripts);
     const std::vector<BoxPtr> before = s.boxes();
-
-    // Keys typed into the canvas's index field while the script runs.
     auto* field = s.canvas->findChild<QLineEdit*>();
     ASSERT_TRUE(field);
     const QString index = field->text();
@@ -417,9 +393,17 @@ TEST_F(MatchControlsTest, ALongMatchKeepsTheWindowGoingAndCancelLeavesTheBoxes)
     EXPECT_EQ(s.boxes(), before);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
-    // Matching goes on as before.
-    s.matchSetting.pythonLibrary.set({});
+    // No folder for the exchange files: told, and nothing else happens.
+    const QByteArray caches = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", (imagePath + "/cache").toLocal8Bit());
     s.click("Match");
-    EXPECT_EQ(s.matches().size(), 3u);
+    qputenv("XDG_CACHE_HOME", caches);
+    ASSERT_EQ(ok.seen().size(), 1);
+    EXPECT_TRUE(ok.seen()[0].text.contains("cache folder")) << ok.seen()[0].text.toStdString();
+    EXPECT_EQ(s.boxes(), before);
+
     QTest::qWait(2 * MatchControls::cleanUpDelayMs);
+    EXPECT_EQ(contents(imagePath), picture);
+    EXPECT_EQ(contents(foreign), foreignBytes);
+    EXPECT_EQ(QDir(exchangeFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
