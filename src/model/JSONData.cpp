@@ -220,8 +220,9 @@ bool Reader::parse()
         // A value is complete: close what it completes, then go on to the next one.
         for (;;) {
             ws();
+            // The former reader took a NUL byte where a token could begin for the end of the text.
             if (frames.empty())
-                return p == end;
+                return p == end || *p == '\0';
             if (p == end)
                 return false;
             const bool object = frames.back().object;
@@ -490,14 +491,16 @@ void Reader::close()
     frames.pop_back();
     if (role != Role::Shape || !shapesFault.empty())
         return;
+    if (labelType == Type::String && pointsType == Type::Array && pointsFault.empty()) {
+        data.shapes.push_back(std::move(shape));
+        return;
+    }
     const std::string where = at("shapes", frames.back().count - 1);
     shapesFault = slotFault(labelType, Type::String, where + ".label", "a string");
     if (shapesFault.empty())
         shapesFault = slotFault(pointsType, Type::Array, where + ".bboxCoord", "a list of points");
     if (shapesFault.empty())
         shapesFault = pointsFault;
-    if (shapesFault.empty())
-        data.shapes.push_back(std::move(shape));
 }
 
 // Takes a value of a type in its place; containers are taken here as they open.
@@ -549,6 +552,7 @@ void Reader::scalar(Role role, Type type)
         pointsType = type;
         pointsFault.clear();
         shape.bboxCoord.clear();
+        shape.bboxCoord.reserve(2);
         break;
     case Role::Point:
         if (type != Type::Array && pointsFault.empty())
