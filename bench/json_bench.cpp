@@ -1,5 +1,6 @@
 // Speed of the JSON box file: saveAsJson + loadJSON of 100,000 boxes against Python's json module
 // (/usr/bin/python3) dumping the same boxes to a file and loading them back, in the same run.
+#include "BenchTools.h"
 #include "viewmodel/BoundingBoxManager.h"
 
 #include <QCoreApplication>
@@ -7,11 +8,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <random>
+
+using namespace BenchTools;
 
 namespace
 {
@@ -47,18 +47,6 @@ def load():
         assert len(json.load(f)['shapes']) == len(boxes['shapes'])
 print(median(dump), median(dumps), median(load))
 )";
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-[[noreturn]] void fail(const QString& message)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-    std::exit(1);
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -85,16 +73,14 @@ int main(int argc, char** argv)
     std::vector<double> saves, loads;
     for (int r = 0; r < runs; ++r) {
         QString error;
-        auto start = std::chrono::steady_clock::now();
-        if (!manager.saveAsJson(QUrl::fromLocalFile(path), "aerial tile.png", 0, &error))
-            fail(error);
-        auto middle = std::chrono::steady_clock::now();
-        const auto data = manager.loadJSON(urlText);
-        auto stop = std::chrono::steady_clock::now();
+        std::optional<JSONData> data;
+        saves.push_back(seconds([&] {
+            if (!manager.saveAsJson(QUrl::fromLocalFile(path), "aerial tile.png", 0, &error))
+                fail(error);
+        }));
+        loads.push_back(seconds([&] { data = manager.loadJSON(urlText); }));
         if (!data || data->shapes.size() != size_t(boxCount))
             fail("The saved file does not read back");
-        saves.push_back(std::chrono::duration<double>(middle - start).count());
-        loads.push_back(std::chrono::duration<double>(stop - middle).count());
     }
     const double ours = median(saves) + median(loads);
 
