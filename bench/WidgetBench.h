@@ -27,8 +27,8 @@ struct NoDialogs : FileDialogs {
 // The shared objects of one window.
 struct CanvasObjects {
     NoDialogs dialogs;
-    ImageManager images;
     BoundingBoxManager boxes;
+    ImageManager images { boxes };
     CursorManager cursor;
     MatchSetting match;
     FunctionalityBarNavigator navigator;

@@ -1,6 +1,7 @@
 #include "app/ContentView.h"
 
 #include "view/canvas/CanvasView.h"
+#include "view/functionality/FunctionalityView.h"
 #include "view/sidebar/SidebarView.h"
 
 #include <QGuiApplication>
@@ -9,10 +10,17 @@
 
 #include <cmath>
 
-ContentView::ColumnWidths ContentView::columnWidths(double w)
+ContentView::ColumnWidths ContentView::columnWidths(double w, int sidebarNeed, int detailsNeed)
 {
     const auto round = [](double v) { return static_cast<int>(std::lround(v)); };
-    return { round(w / 8 - 25), round(w * 6 / 8), round(w * 6 / 8), round(w * 7 / 8) };
+    ColumnWidths widths { round(w / 8 - 25), round(w * 6 / 8), round(w * 6 / 8), round(w * 7 / 8) };
+    widths.sidebar = std::max(widths.sidebar, sidebarNeed);
+    if (detailsNeed > 0) {
+        const int room = std::max(0, round(w) - widths.sidebar - detailsNeed);
+        widths.canvasMinimum = std::min(widths.canvasMinimum, room);
+        widths.canvasIdeal = std::min(widths.canvasIdeal, room);
+    }
+    return widths;
 }
 
 double ContentView::screenWidth()
@@ -29,18 +37,18 @@ ContentView::ContentView(SharedObjects shared, QWidget* parent)
     setAccessibleName(windowTitle());
 
     const double w = screenWidth();
-    const ColumnWidths widths = columnWidths(w);
-
     m_columns = new QSplitter(Qt::Horizontal, this);
     m_columns->setAccessibleName(QStringLiteral("Columns"));
     m_columns->setChildrenCollapsible(false);
 
     QWidget* sidebar = makeSidebarColumn();
+    QWidget* details = makeDetailsColumn();
+    const ColumnWidths widths = columnWidths(
+        w, sidebar->sizeHint().width(), details->minimumSizeHint().width() + 2 * m_columns->handleWidth());
     sidebar->setFixedWidth(widths.sidebar);
     m_canvas = new CanvasView(shared, m_functionalityBarNavigator);
     m_canvas->setMinimumWidth(widths.canvasMinimum);
     m_canvas->setMaximumWidth(widths.canvasMaximum);
-    QWidget* details = makeDetailsColumn();
 
     m_columns->addWidget(sidebar);
     m_columns->addWidget(m_canvas);
@@ -65,8 +73,7 @@ QWidget* ContentView::makeSidebarColumn()
 
 QWidget* ContentView::makeDetailsColumn()
 {
-    auto* details = new QWidget;
-    details->setObjectName(QStringLiteral("details"));
-    details->setAccessibleName(QStringLiteral("Details"));
-    return details;
+    m_details = new FunctionalityView(m_shared, m_functionalityBarNavigator);
+    m_details->setObjectName(QStringLiteral("details"));
+    return m_details;
 }

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 class CanvasView;
+class FunctionalityView;
 class SidebarView;
 class QSplitter;
 
@@ -16,14 +17,16 @@ class ContentView : public QMainWindow
 {
     Q_OBJECT
 public:
-    // The column widths for a screen of width w: the sidebar is fixed, the canvas may grow.
+    // The column widths for a screen of width w: the sidebar is fixed, the canvas may grow. Where the
+    // sidebar's captions need more room than w / 8 - 25, they get it; where the details column would
+    // be narrower than its cards need, the canvas gives way to it.
     struct ColumnWidths {
         int sidebar;
         int canvasMinimum;
         int canvasIdeal;
         int canvasMaximum;
     };
-    static ColumnWidths columnWidths(double screenWidth);
+    static ColumnWidths columnWidths(double screenWidth, int sidebarNeed = 0, int detailsNeed = 0);
     // The primary screen's width, or 500 when there is no screen.
     static double screenWidth();
 
@@ -33,6 +36,7 @@ public:
     QSplitter* columns() const { return m_columns; }
     CanvasView* canvas() const { return m_canvas; }
     SidebarView* sidebar() const { return m_sidebar; }
+    FunctionalityView* details() const { return m_details; }
 
 private:
     QWidget* makeSidebarColumn();
@@ -43,4 +47,5 @@ private:
     QSplitter* m_columns;
     CanvasView* m_canvas;
     SidebarView* m_sidebar = nullptr;
+    FunctionalityView* m_details = nullptr;
 };

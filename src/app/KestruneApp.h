@@ -30,9 +30,9 @@ public:
 private:
     void selectPythonLibrary();
 
-    ImageManager m_imageManager;
-    CursorManager m_cursorManager;
     BoundingBoxManager m_boundingBoxManager;
+    ImageManager m_imageManager { m_boundingBoxManager };
+    CursorManager m_cursorManager;
     MatchSetting m_matchSetting;
     QtFileDialogs m_fileDialogs;
     std::vector<QPointer<ContentView>> m_windows;

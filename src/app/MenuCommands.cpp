@@ -90,60 +90,29 @@ void MenuCommands::refresh()
 
 void MenuCommands::undoDelete()
 {
-    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
-    if (boxes.undoStack.get().empty())
-        return;
-    const UndoEntry entry = boxes.undoStack.get().back();
-    boxes.undoStack.modify([](auto& stack) { stack.pop_back(); });
-    // The box now at the saved position is restored, not the saved object. An entry whose image
-    // or box is gone is used up with no other effect.
-    const BoxPtr box = boxes.boxAt(entry.boxIndex, entry.imageIndex);
-    if (!box || entry.imageIndex >= m_shared.imageManager.imageCount())
-        return;
-    box->setToShow(true);
-    m_shared.imageManager.currentImageIndex.set(entry.imageIndex);
+    ImageManager& images = m_shared.imageManager;
+    if (const auto image = m_shared.boundingBoxManager.undoDelete(images.imageCount()))
+        images.showImage(*image);
 }
 
 void MenuCommands::deleteSelectedBox()
 {
-    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
-    const BoxPtr selected = boxes.currentSelectedBox.get();
-    if (!selected)
-        return;
-    const std::int64_t cur = m_shared.imageManager.currentImageIndex;
-    // A box of another image can stay selected after the image changed; it is not deleted here.
-    const std::int64_t index = boxes.getIndex(selected, cur);
-    if (index < 0)
-        return;
-    boxes.hideCurrentBox(index, cur);
+    m_shared.boundingBoxManager.deleteSelection(m_shared.imageManager.currentImageIndex);
 }
 
-void MenuCommands::copy()
-{
-    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
-    if (boxes.currentSelectedBox.get())
-        boxes.currentCopySelectedBox.set(boxes.currentSelectedBox.get());
-}
+void MenuCommands::copy() { m_shared.boundingBoxManager.copySelection(); }
 
 void MenuCommands::paste()
 {
-    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
     ImageManager& images = m_shared.imageManager;
-    const BoxPtr copied = boxes.currentCopySelectedBox.get();
-    const std::int64_t cur = images.currentImageIndex;
     // With no image open the buffer stays filled and nothing is pasted.
-    if (!copied || !images.hasCurrentImage() || !boxes.boxesOf(cur))
-        return;
-    const double zoom = images.allCurrentScaleFactors.get()[static_cast<size_t>(cur)];
-    auto pasted = std::make_shared<BoundingBoxProperty>(copied->startLocation(), copied->endLocation(),
-        copied->classLabel(), copied->scaleFactor(), zoom, true, copied->markTemplate());
-    boxes.appendBox(pasted, cur, false);
-    boxes.currentSelectedBox.set(pasted);
+    if (images.hasCurrentImage())
+        m_shared.boundingBoxManager.paste(images.currentImageIndex, images.currentZoom());
 }
 
-void MenuCommands::zoomIn() { zoomStep(m_shared.imageManager, m_shared.boundingBoxManager, zoomInFactor); }
+void MenuCommands::zoomIn() { m_shared.imageManager.zoomStep(ImageManager::zoomInFactor); }
 
-void MenuCommands::zoomOut() { zoomStep(m_shared.imageManager, m_shared.boundingBoxManager, zoomOutFactor); }
+void MenuCommands::zoomOut() { m_shared.imageManager.zoomStep(ImageManager::zoomOutFactor); }
 
 void MenuCommands::toggleSidebar()
 {

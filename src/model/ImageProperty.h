@@ -22,7 +22,6 @@ public:
     QUrl imagePath;
     double scaledWidth = 0;
     double scaledHeight = 0;
-    Size geometrySize;
     double originalWidth = 0;
     double originalHeight = 0;
     Point locationOnScreen;

@@ -5,6 +5,11 @@
 void ObservableObject::willChange()
 {
     emit objectWillChange();
+    scheduleChanged();
+}
+
+void ObservableObject::scheduleChanged()
+{
     if (m_changePending)
         return;
     m_changePending = true;

@@ -14,6 +14,9 @@ public:
     using QObject::QObject;
 
     void willChange();
+    // Tells the views once on the next pass, without the announcement before a write: for changes
+    // made to objects the owner holds (a box's fields), which announce on their own.
+    void scheduleChanged();
 
 signals:
     void objectWillChange();

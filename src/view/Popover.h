@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFrame>
 #include <QPointer>
 
@@ -12,10 +13,17 @@ class Popover : public QFrame
     Q_OBJECT
 public:
     enum class Dismissal { ClickOutside, OnRequest };
+    // Beside the anchor's trailing edge (its leading edge where the screen ends), or above it.
+    enum class Placement { Trailing, Above };
 
-    Popover(QWidget* anchor, Dismissal dismissal);
+    Popover(QWidget* anchor, Dismissal dismissal, Placement placement = Placement::Trailing);
 
-    // Opens beside the anchor's trailing edge, or closes when open.
+    // A press on the anchor leaves an open popover open, rather than closing it.
+    void setKeptOpenByAnchor(bool kept) { m_keptOpenByAnchor = kept; }
+    // The background's two colours, from the top-leading to the bottom-trailing corner.
+    void setWash(const QColor& from, const QColor& to);
+
+    // Opens beside the anchor, or closes when open.
     void toggle();
     void showBesideAnchor();
 
@@ -29,4 +37,8 @@ protected:
 private:
     QPointer<QWidget> m_anchor;
     Dismissal m_dismissal;
+    Placement m_placement;
+    bool m_keptOpenByAnchor = false;
+    QColor m_washFrom;
+    QColor m_washTo;
 };

@@ -1,29 +1,9 @@
 #include "view/ZoomStep.h"
 
-#include "viewmodel/BoundingBoxManager.h"
 #include "viewmodel/ImageManager.h"
 
 #include <QCoreApplication>
 #include <QEasingCurve>
-
-bool zoomStep(ImageManager& images, BoundingBoxManager& boxes, double factor)
-{
-    const ImagePtr image = images.currentImage();
-    if (!image)
-        return false;
-    const std::int64_t cur = images.currentImageIndex;
-    const auto i = static_cast<size_t>(cur);
-    const double zoom = images.allCurrentScaleFactors.get()[i] * factor;
-    if (!(zoom > minimumZoom && zoom < maximumZoom))
-        return false;
-    images.allCurrentScaleFactors.modify([&](auto& zooms) { zooms[i] = zoom; });
-    // The image record is not observed on its own; the write above already announced the change.
-    image->scaledWidth *= factor;
-    image->scaledHeight *= factor;
-    images.updateScalingFactor();
-    boxes.updateScalingFactor(factor, cur, true, zoom);
-    return true;
-}
 
 ZoomTransition& ZoomTransition::instance()
 {
@@ -50,9 +30,9 @@ ZoomTransition::ZoomTransition(QObject* parent)
     });
 }
 
-bool ZoomTransition::animatedZoomStep(ImageManager& images, BoundingBoxManager& boxes, double factor)
+bool ZoomTransition::animatedZoomStep(ImageManager& images, double factor)
 {
-    if (!zoomStep(images, boxes, factor))
+    if (!images.zoomStep(factor))
         return false;
     // A step taken during a running transition continues from what is on screen now.
     const double from = m_displayFactor / factor;

@@ -23,6 +23,11 @@ BoxPtr BoundingBoxManager::boxAt(std::int64_t boxIndex, std::int64_t imageIndex)
     return (*list)[static_cast<size_t>(boxIndex)];
 }
 
+BoxPtr BoundingBoxManager::listed(const BoxPtr& box, std::int64_t imageIndex) const
+{
+    return boxAt(getIndex(box, imageIndex), imageIndex);
+}
+
 bool BoundingBoxManager::replaceBox(std::int64_t boxIndex, std::int64_t imageIndex, const BoxPtr& box)
 {
     if (!boxAt(boxIndex, imageIndex) || !box)
@@ -31,10 +36,10 @@ bool BoundingBoxManager::replaceBox(std::int64_t boxIndex, std::int64_t imageInd
     return true;
 }
 
-void BoundingBoxManager::deselect()
+void BoundingBoxManager::boxesWritten(std::int64_t imageIndex)
 {
-    currentSelectedBox.set(nullptr);
-    currentSelectedBoxColor.set(Palette::green);
+    scheduleChanged();
+    emit boxesChanged(imageIndex);
 }
 
 void BoundingBoxManager::appendBox(const BoxPtr& box, std::int64_t imageIndex, bool showInfo)
@@ -43,6 +48,7 @@ void BoundingBoxManager::appendBox(const BoxPtr& box, std::int64_t imageIndex, b
         return;
     allBoundingBoxes.modify([&](auto& lists) { lists[size_t(imageIndex)].push_back(box); });
     toShowInfoUI.set(showInfo);
+    emit boxesChanged(imageIndex);
 }
 
 void BoundingBoxManager::hideCurrentBox(std::int64_t index, std::int64_t imageIndex)
@@ -54,6 +60,9 @@ void BoundingBoxManager::hideCurrentBox(std::int64_t index, std::int64_t imageIn
     box->setToShow(false);
     currentSelectedBox.set(nullptr);
     currentSelectedBoxColor.set(Palette::green);
+    emit boxesChanged(imageIndex);
+    emit selectionChanged();
+    emit commandsChanged();
 }
 
 void BoundingBoxManager::updateScalingFactor(double factor, std::int64_t imageIndex, bool fromButton, double imageScale)
@@ -62,6 +71,7 @@ void BoundingBoxManager::updateScalingFactor(double factor, std::int64_t imageIn
     if (!list)
         return;
     const size_t n = list->size();
+    bool selectionReplaced = false;
     for (size_t k = 0; k < n; ++k) {
         const BoxPtr box = (*boxesOf(imageIndex))[k];
         box->setScaleFactor(std::max(0.3, box->scaleFactor() * factor));
@@ -75,10 +85,15 @@ void BoundingBoxManager::updateScalingFactor(double factor, std::int64_t imageIn
             box->endLocation() * factor, box->classLabel(), box->scaleFactor(), imageScale, true, box->markTemplate());
         replaceBox(static_cast<std::int64_t>(k), imageIndex, replacement);
         replacement->setToShow(box->toShow());
-        if (currentSelectedBox.get() && currentSelectedBox.get()->getID() == box->id())
+        if (currentSelectedBox.get() && currentSelectedBox.get()->getID() == box->id()) {
             currentSelectedBox.set(replacement);
+            selectionReplaced = true;
+        }
         emit boxReplaced(box, replacement);
     }
+    boxesWritten(imageIndex);
+    if (selectionReplaced)
+        emit selectionChanged();
 }
 
 void BoundingBoxManager::updateLocation(std::int64_t boxIndex, std::int64_t imageIndex, Size translation)
@@ -90,6 +105,7 @@ void BoundingBoxManager::updateLocation(std::int64_t boxIndex, std::int64_t imag
     const Point shift { translation.width / s, translation.height / s };
     box->setStartLocation(box->startLocation() + shift);
     box->setEndLocation(box->endLocation() + shift);
+    boxesWritten(imageIndex);
 }
 
 std::int64_t BoundingBoxManager::getIndex(const BoxPtr& box, std::int64_t imageIndex) const
@@ -109,6 +125,7 @@ void BoundingBoxManager::deleteBoxForImage(std::int64_t imageIndex)
     if (!boxesOf(imageIndex))
         return;
     allBoundingBoxes.modify([&](auto& lists) { lists.erase(lists.begin() + imageIndex); });
+    emit boxesChanged(-1);
 }
 
 std::int64_t BoundingBoxManager::getVisibleCount(std::int64_t imageIndex) const

@@ -15,6 +15,17 @@
 #include <optional>
 #include <vector>
 
+enum class BoxCorner { Start, End };
+enum class NudgeDirection { Up, Left, Right, Down };
+
+// What the box editor's Save writes into a box.
+struct BoxEdit {
+    QString classLabel;
+    std::optional<Point> originalStart;
+    std::optional<Point> originalEnd;
+    bool markTemplate = false;
+};
+
 struct UndoEntry {
     std::int64_t boxIndex;
     std::int64_t imageIndex;
@@ -70,12 +81,63 @@ public:
     const BoxList* boxesOf(std::int64_t imageIndex) const;
     // The box at a position, or nothing.
     BoxPtr boxAt(std::int64_t boxIndex, std::int64_t imageIndex) const;
-    // Puts a box in place of the one at a position (one announcement); false when there is none.
-    bool replaceBox(std::int64_t boxIndex, std::int64_t imageIndex, const BoxPtr& box);
-    // The selection is cleared: nothing selected, colour green.
-    void deselect();
+    // The listed box of an image that is the given box (same id), or nothing.
+    BoxPtr listed(const BoxPtr& box, std::int64_t imageIndex) const;
+
+    // The gestures of the user. Each is one step on the model, announced by the signals below; none
+    // changes anything when its box or image index names nothing.
+
+    // Selection: a box is selected and outlined blue; cleared: nothing selected and green; dimmed: the
+    // selected box stays selected but is outlined green (a tap beside every box).
+    void select(const BoxPtr& box);
+    void clearSelection();
+    void dimSelection();
+    // Drag of a box by its body: the box keeps its size and moves by the translation (displayed
+    // points), as far as the displayed image [0, displayed] allows.
+    bool moveBox(const BoxPtr& box, std::int64_t imageIndex, Size translation, Size displayed);
+    // Drag of one corner handle: the corner is set to a displayed position, already clamped by the handle.
+    bool setCorner(const BoxPtr& box, std::int64_t imageIndex, BoxCorner corner, Point location);
+    // The box editor's Save: label, template mark and, where given, corners in image pixels (made
+    // displayed at the image's zoom). Withdraws the request to open the editor.
+    bool applyEdit(const BoxPtr& box, std::int64_t imageIndex, const BoxEdit& edit, double zoom);
+    // The editor's Cancel (and Save) decide whether the editor is still wanted.
+    void setEditorRequested(bool requested);
+    // One displayed point of the selected box in a direction, refused when the tested edge would reach
+    // the border of the displayed image. The box is replaced by a new one, which becomes the selection.
+    bool nudgeSelected(std::int64_t imageIndex, NudgeDirection direction, double zoom, Size displayed);
+    // A box drawn on the canvas: appended, selected and waiting for its label in the editor, which the
+    // box layer identified by origin opens (any layer when origin is null).
+    void addDrawnBox(const BoxPtr& box, std::int64_t imageIndex, const void* origin);
+    const void* editorOrigin() const { return m_editorOrigin; }
+    // A box layer that goes away gives up the editor requests it made.
+    void forgetEditorOrigin(const void* origin);
+    void copySelection();
+    // A copy of the buffer's box at the zoom of the image, appended and selected.
+    bool paste(std::int64_t imageIndex, double zoom);
+    // Delete of the selected box when it is in the image's list.
+    bool deleteSelection(std::int64_t imageIndex);
+    // Shows again the box at the last undo entry's place; answers the image to make current, or
+    // nothing when the entry's image or box is gone (the entry is used up all the same).
+    std::optional<std::int64_t> undoDelete(std::int64_t imageCount);
+    // Empty lists for images just opened, at the end.
+    void addImageLists(std::int64_t count);
 
 signals:
-    // A zoom step put a new box in the place of an old one.
+    // The boxes of one image changed (added, moved, edited, hidden, shown, replaced); imageIndex -1:
+    // lists were added or removed, so every index may name another list now.
+    void boxesChanged(std::int64_t imageIndex);
+    // The selected box or its colour changed.
+    void selectionChanged();
+    // The copy buffer or the undo stack changed (what Paste and Undo Delete can do).
+    void commandsChanged();
+    // A new box in the place of an old one (a zoom step, a nudge).
     void boxReplaced(const BoxPtr& old, const BoxPtr& replacement);
+
+private:
+    // Puts a box in place of the one at a position (one announcement); false when there is none.
+    bool replaceBox(std::int64_t boxIndex, std::int64_t imageIndex, const BoxPtr& box);
+    // Every write to a box's own fields goes through here, so that the views hear of it.
+    void boxesWritten(std::int64_t imageIndex);
+
+    const void* m_editorOrigin = nullptr;
 };

@@ -114,6 +114,7 @@ void BoundingBoxManager::updateMatchedBox(const QString& fileUrlText, double sca
         auto box = std::make_shared<BoundingBoxProperty>(start, end, shape.label, scaleFactor, imageScale, true, false);
         allBoundingBoxes.modify([&](auto& lists) { lists[size_t(i)].push_back(std::move(box)); });
     }
+    emit boxesChanged(i);
 }
 
 BoundingBoxManager::BoxList BoundingBoxManager::removeNonTemplateBoxes(std::int64_t, const BoxList& boxes) const

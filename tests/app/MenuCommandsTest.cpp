@@ -210,7 +210,7 @@ TEST(MenuCommands, SevenZoomInsAndElevenZoomOutsReachTheLimitsAndTheNextStepIsRe
     double expected = 1.0;
     for (int k = 0; k < 7; ++k) {
         shell.key(k % 2 ? Qt::Key_Plus : Qt::Key_Equal);
-        expected *= zoomInFactor;
+        expected *= ImageManager::zoomInFactor;
     }
     EXPECT_EQ(zoom(0), expected);
     EXPECT_NEAR(zoom(0), std::pow(1.1, 7), 1e-12);
@@ -224,7 +224,7 @@ TEST(MenuCommands, SevenZoomInsAndElevenZoomOutsReachTheLimitsAndTheNextStepIsRe
     expected = 1.0;
     for (int k = 0; k < 11; ++k) {
         shell.key(Qt::Key_Minus);
-        expected *= zoomOutFactor;
+        expected *= ImageManager::zoomOutFactor;
     }
     EXPECT_EQ(zoom(1), expected);
     EXPECT_NEAR(zoom(1), 0.3138105960900001, 1e-12);

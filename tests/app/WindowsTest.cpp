@@ -1,7 +1,9 @@
 #include "app/ContentView.h"
 #include "app/KestruneApp.h"
 #include "app/MenuCommands.h"
+#include "view/canvas/BoxView.h"
 #include "view/canvas/CanvasView.h"
+#include "view/canvas/DisplayImageView.h"
 
 #include "view/sidebar/SavePopover.h"
 #include "view/sidebar/SidebarIcon.h"
@@ -63,14 +65,13 @@ TEST(Windows, ASecondWindowShowsTheFirstWindowsImagesAndBoxes)
     // An image and a box added through the first window's objects show in the second.
     SharedObjects shared = app.shared();
     EXPECT_FALSE(second->sidebar()->icon(SidebarIconType::ZoomIn)->isEnabled());
-    shared.imageManager.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile("/nowhere/a.png")));
-    shared.boundingBoxManager.allBoundingBoxes.modify([](auto& lists) { lists.emplace_back(); });
+    shared.imageManager.openImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile("/nowhere/a.png")));
     auto box = std::make_shared<BoundingBoxProperty>(Point { 1, 2 }, Point { 3, 4 }, "cat");
     shared.boundingBoxManager.appendBox(box, 0, false);
-    shared.boundingBoxManager.currentSelectedBox.set(box);
+    shared.boundingBoxManager.select(box);
     QCoreApplication::processEvents();
     EXPECT_TRUE(second->sidebar()->icon(SidebarIconType::ZoomIn)->isEnabled());
-    EXPECT_EQ(second->canvas()->textFieldText(), "1");
+    EXPECT_EQ(second->canvas()->state().textFieldText(), "1");
     EXPECT_TRUE(second->sidebar()->savePopover()->jsonButton()->isEnabled());
     EXPECT_TRUE(action(second, "Delete")->isEnabled());
 
@@ -90,4 +91,19 @@ TEST(Windows, ASecondWindowShowsTheFirstWindowsImagesAndBoxes)
     EXPECT_TRUE(first->sidebar()->icon(SidebarIconType::DrawRectangle)->highlighted());
     EXPECT_FALSE(second->sidebar()->icon(SidebarIconType::DrawRectangle)->highlighted());
     EXPECT_EQ(shared.cursorManager.currentCursorMode.get(), CursorMode::dragToDrawRectangle);
+
+    // A box drawn in one window asks for its label in that window only.
+    QWidget* area = first->canvas()->displayImageView();
+    QTest::mousePress(area, Qt::LeftButton, {}, { 30, 30 });
+    QTest::mouseMove(area, { 60, 45 });
+    QTest::mouseMove(area, { 90, 60 });
+    QTest::mouseRelease(area, Qt::LeftButton, {}, { 90, 60 });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shared.boundingBoxManager.allBoundingBoxes.get()[0].size(), 2u);
+    int editors = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        editors += qobject_cast<BoxInfoField*>(widget) && widget->isVisible();
+    EXPECT_EQ(editors, 1);
+    EXPECT_TRUE(first->canvas()->boxView()->editorWindow());
+    EXPECT_FALSE(second->canvas()->boxView()->editorWindow());
 }

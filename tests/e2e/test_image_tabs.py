@@ -18,6 +18,7 @@ def first_blue_row(x, column, timeout=20):
     """The top of the blue bar, once the window shows it."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
+        x.check()
         text = x.run("convert", x.screenshot(), "-crop", f"1x200+{column}+0", "+repage", "txt:-")
         for line in text.splitlines()[1:]:
             place, _, rest = line.partition(":")
@@ -79,10 +80,7 @@ def main(program):
         below = (left + 3 * STEP, bar + 40)
         canvas_colour = x.pixel(x.screenshot(), *below)
         x.click(window, *tab(0))
-        deadline = time.monotonic() + 5
-        while x.pixel(x.screenshot(), *below) == canvas_colour and time.monotonic() < deadline:
-            time.sleep(0.1)
-        assert x.pixel(x.screenshot(), *below) != canvas_colour, "All Images did not open"
+        x.wait_until(lambda: x.pixel(x.screenshot(), *below) != canvas_colour, "All Images did not open", 5)
         x.click(window, *tab(0))
         assert x.wait_for_pixel(*below, canvas_colour, timeout=5) == canvas_colour, "All Images stayed open"
         shot = x.screenshot()

@@ -3,10 +3,14 @@
 Each session starts Xvfb on a display it picks itself (-displayfd), so tests run side by side,
 and runs the program with its own settings, cache and runtime folders. No window manager runs:
 windows sit at 0,0 and window-relative clicks land where they say.
+
+Every wait is bounded and fails at once, naming it, when the program ends or opens a window the test
+did not wait for (a message box): a failing test ends in seconds with the reason.
 """
 
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -38,13 +42,15 @@ class XSession:
         self.width, self.height = width, height
         self.home = tempfile.mkdtemp(prefix="kestrune-e2e-")
         self.program = None
+        self.app = None
+        self.expected = {"Kestrune"}  # the names of the windows the test waits for
         read_end, write_end = os.pipe()
         self.server = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()
+            number = pipe.readline().strip() if select.select([pipe], [], [], 10)[0] else ""
         if not number:
             self.close()
             raise RuntimeError("Xvfb did not start")
@@ -67,14 +73,11 @@ class XSession:
         """The program's root on the accessibility bus."""
         import pyatspi
 
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            self.check_running()
-            for app in pyatspi.Registry.getDesktop(0):
-                if app is not None and app.name == name:
-                    return app
-            time.sleep(0.2)
-        raise RuntimeError(f"{name} is not on the accessibility bus")
+        def found():
+            return next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == name), None)
+
+        self.app = self.wait_until(found, f"{name} is not on the accessibility bus", timeout)
+        return self.app
 
     def extents(self, app, name, role="push button", timeout=10, enabled=False):
         """(x, y, width, height) on the screen of the first shown control with this name and role
@@ -87,16 +90,13 @@ class XSession:
             state = a.getState()
             return state.contains(pyatspi.STATE_SHOWING) and (not enabled or state.contains(pyatspi.STATE_ENABLED))
 
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            self.check_running()
-            found = pyatspi.findDescendant(app, wanted)
-            if found is not None:
-                box = found.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-                if box.width > 0 and box.height > 0:
-                    return box.x, box.y, box.width, box.height
-            time.sleep(0.1)
-        raise RuntimeError(f"no {role} named {name!r} is shown" + (" and enabled" if enabled else ""))
+        def found():
+            control = pyatspi.findDescendant(app, wanted)
+            box = control and control.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            return box and box.width > 0 and box.height > 0 and (box.x, box.y, box.width, box.height)
+
+        return self.wait_until(found, f"no {role} named {name!r} is shown" + (" and enabled" if enabled else ""),
+                               timeout)
 
     def texts(self, app, name, role):
         """The names of the labels inside the shown control with this name and role."""
@@ -134,37 +134,55 @@ class XSession:
         if not self.running():
             raise RuntimeError(f"the program ended (exit status {self.program.poll()}):\n" + self.program_output())
 
-    def run(self, *command):
-        return subprocess.run(list(command), env=self.env, check=True, capture_output=True, text=True).stdout
+    def check(self):
+        """Raises when the program has ended or shows a window the test has not waited for."""
+        self.check_running()
+        unexpected = [name for name in self.window_names() if name not in self.expected]
+        if unexpected:
+            texts = {name: self.texts(self.app, name, "alert") if self.app else [] for name in unexpected}
+            raise RuntimeError("unexpected window: " + "; ".join(f"{n!r} {' '.join(t)}" for n, t in texts.items()))
+
+    def wait_until(self, condition, failure, timeout=10, pause=0.1):
+        """The first true value of condition(), checking the program all the while; after timeout
+        seconds a RuntimeError with the failure's text (or what failure() returns then)."""
+        deadline = time.monotonic() + timeout
+        while True:
+            self.check()
+            value = condition()
+            if value:
+                return value
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"{failure() if callable(failure) else failure} (waited {timeout} s)")
+            time.sleep(pause)
+
+    def run(self, *command, timeout=30):
+        return subprocess.run(list(command), env=self.env, check=True, capture_output=True, text=True,
+                              timeout=timeout).stdout
 
     def xdotool(self, *args):
         return self.run("xdotool", *[str(a) for a in args])
 
+    def visible_windows(self, name="."):
+        """The ids of the visible windows whose names match the pattern."""
+        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name], env=self.env,
+                              capture_output=True, text=True, timeout=10).stdout.split()
+
+    def window_names(self):
+        """The names of the visible windows (a window that closes meanwhile may be left out)."""
+        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", ".", "getwindowname", "%@"],
+                              env=self.env, capture_output=True, text=True, timeout=10).stdout.splitlines()
+
     def find_window(self, name):
         """The id of the first visible window whose whole name is `name`, or None."""
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(name)}$"],
-                               env=self.env, capture_output=True, text=True).stdout.split()
+        found = self.visible_windows(f"^{re.escape(name)}$")
         return found[0] if found else None
 
     def wait_for_window(self, name, timeout=20):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            self.check_running()
-            found = self.find_window(name)
-            if found:
-                return found
-            time.sleep(0.1)
-        raise RuntimeError(f"no window named {name!r} appeared")
+        self.expected.add(name)
+        return self.wait_until(lambda: self.find_window(name), f"no window named {name!r} appeared", timeout)
 
     def wait_until_gone(self, window, timeout=10):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."],
-                                   env=self.env, capture_output=True, text=True).stdout.split()
-            if window not in shown:
-                return
-            time.sleep(0.1)
-        raise RuntimeError(f"window {window} stayed open")
+        self.wait_until(lambda: window not in self.visible_windows(), f"window {window} stayed open", timeout)
 
     def click(self, window, x, y):
         self.xdotool("mousemove", "--window", window, x, y, "click", 1)
@@ -193,6 +211,7 @@ class XSession:
     def wait_for_pixel(self, x, y, colour, timeout=10):
         deadline = time.monotonic() + timeout
         while True:
+            self.check()
             seen = self.pixel(self.screenshot(), x, y)
             if seen == colour or time.monotonic() > deadline:
                 return seen

@@ -10,22 +10,29 @@ import templateMatcher
 from conftest import textured
 
 SIDE = 24
+SIZES = {4: (40, 16), 5: (48, 48)}  # (width, height) of the patterns that are not SIDE x SIDE
+ROUGH = 60  # a copy with this much noise added scores about 0.77 against the pattern
 
 
 def pattern(seed):
-    return np.random.default_rng(seed).integers(0, 256, (SIDE, SIDE), dtype=np.uint8)
+    width, height = SIZES.get(seed, (SIDE, SIDE))
+    return np.random.default_rng(seed).integers(0, 256, (height, width), dtype=np.uint8)
 
 
-def box(x, y, side=SIDE):
-    return [[x, y], [x + side, y + side]]
+def box(x, y, width=SIDE, height=SIDE):
+    return [[x, y], [x + width, y + height]]
 
 
 def scene(folder, plants, size=(300, 400), name="scene.png"):
-    """A textured image with each pattern planted at its places; the image's file URL."""
+    """A textured image with each pattern planted at its places, (x, y) or (x, y, noise); the image's
+    file URL."""
     image = textured(*size)
     for seed, places in plants.items():
-        for x, y in places:
-            image[y : y + SIDE, x : x + SIDE] = pattern(seed)
+        for x, y, *noise in places:
+            copy = pattern(seed).astype(float)
+            if noise:
+                copy += np.random.default_rng(x).normal(0, noise[0], copy.shape)
+            image[y : y + copy.shape[0], x : x + copy.shape[1]] = np.clip(copy, 0, 255)
     path = os.path.join(folder, name)
     assert cv2.imwrite(path, image)
     return "file://" + urllib.parse.quote(path)
@@ -71,11 +78,31 @@ def test_every_copy_is_found_with_its_label_and_nothing_else(tmp_path, cache_hom
     assert found == expected
 
 
-def test_overlapping_candidates_of_several_templates_give_one_match(tmp_path):
-    image_url = scene(str(tmp_path), {1: [(10, 10), (200, 40), (300, 200)]})
-    shapes = [{"label": "first", "bboxCoord": box(10, 10)}, {"label": "second", "bboxCoord": box(200, 40)}]
-    _, result = run(templates(str(tmp_path), shapes), image_url)
-    assert [s["bboxCoord"] for s in result["shapes"]] == [box(300, 200)]
+# Templates as (label, box) and the matches expected, in reading order.
+OVERLAPS = {
+    "a wide template is matched at its own size and not again on itself": (
+        {4: [(10, 10), (200, 40), (120, 230)]},
+        [("wide", box(10, 10, 40, 16))],
+        [("wide", box(200, 40, 40, 16)), ("wide", box(120, 230, 40, 16))],
+    ),
+    "an exact and a rough template on one copy: the better one labels it": (
+        {1: [(10, 10), (200, 40, ROUGH), (300, 200)]},
+        [("rough", box(200, 40)), ("exact", box(10, 10))],
+        [("exact", box(300, 200))],
+    ),
+    "a template nested in a larger one: one box per copy": (
+        {5: [(10, 10), (300, 10, ROUGH), (200, 100)]},
+        [("big", box(10, 10, 48, 48)), ("inner", box(312, 22))],
+        [("big", box(200, 100, 48, 48))],
+    ),
+}
+
+
+@pytest.mark.parametrize("plants, shapes, expected", OVERLAPS.values(), ids=OVERLAPS.keys())
+def test_overlapping_candidates_give_one_match(tmp_path, plants, shapes, expected):
+    image_url = scene(str(tmp_path), plants)
+    _, result = run(templates(str(tmp_path), [{"label": l, "bboxCoord": b} for l, b in shapes]), image_url)
+    assert [(s["label"], s["bboxCoord"]) for s in result["shapes"]] == expected
 
 
 def test_threshold_moves_the_number_of_matches(tmp_path):

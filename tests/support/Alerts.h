@@ -9,7 +9,8 @@
 #include <memory>
 
 // Answers the next modal alerts as a user would: each time one opens, records its title, text and
-// button labels and presses the button with the given label.
+// button labels and presses the button with the given label. A message box that opens while no
+// answerer lives fails the test (TestMain.cpp).
 class AlertAnswerer
 {
 public:
@@ -26,7 +27,11 @@ public:
         m_timer.setInterval(5);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
         m_timer.start();
+        ++s_waiting;
     }
+    ~AlertAnswerer() { --s_waiting; }
+
+    static bool waiting() { return s_waiting > 0; }
 
     const QList<Seen>& seen() const { return m_seen; }
 
@@ -59,4 +64,5 @@ private:
     QTimer m_timer;
     QMessageBox* m_last = nullptr;
     QList<Seen> m_seen;
+    static inline int s_waiting = 0;
 };

@@ -14,8 +14,8 @@
 struct CanvasFixture {
     QString dir = TestEnvironment::makeTempDir();
     FakeFileDialogs dialogs;
-    ImageManager imageManager;
     BoundingBoxManager boundingBoxManager;
+    ImageManager imageManager { boundingBoxManager };
     CursorManager cursorManager;
     MatchSetting matchSetting;
     SharedObjects shared { imageManager, boundingBoxManager, cursorManager, matchSetting, dialogs };
@@ -30,8 +30,7 @@ struct CanvasFixture {
     ImagePtr openPath(const QString& path)
     {
         auto image = std::make_shared<ImageProperty>(QUrl::fromLocalFile(path));
-        imageManager.appendImage(image);
-        boundingBoxManager.allBoundingBoxes.modify([](auto& lists) { lists.emplace_back(); });
+        imageManager.openImage(image);
         return image;
     }
 

@@ -1,13 +1,84 @@
+#include "Alerts.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace
+{
+// A window that waits for a user (a message box, a dialog or a menu run in a loop of its own) would
+// hold its test until CTest gives up. The running test fails instead, naming the window and its
+// text, and the window is closed so the test runs on to its end: at once for a message box no
+// AlertAnswerer waits for, after a second for anything else left open.
+void failOnUnansweredWindow()
+{
+    static QPointer<QWidget> seen;
+    static QElapsedTimer since;
+    QWidget* open = QApplication::activeModalWidget();
+    // A popup holds nothing up unless something waits in an event loop for it to close.
+    if (!open && QThread::currentThread()->loopLevel() > 0)
+        open = QApplication::activePopupWidget();
+    if (open != seen) {
+        seen = open;
+        since.start();
+    }
+    auto* box = qobject_cast<QMessageBox*>(open);
+    if (!open || since.elapsed() < (box && !AlertAnswerer::waiting() ? 0 : 1000))
+        return;
+    ADD_FAILURE() << "Nobody answered the " << open->metaObject()->className() << " \""
+                  << open->windowTitle().toStdString() << "\" " << (box ? box->text().toStdString() : "");
+    if (auto* dialog = qobject_cast<QDialog*>(open))
+        dialog->reject();
+    else
+        open->close();
+}
+
+// A test stuck outside the event loop (a deadlock, an endless loop) ends the program with its name.
+constexpr unsigned hangLimitSeconds = 30;
+char hangMessage[512];
+
+extern "C" void stopHungTest(int)
+{
+    const ssize_t written = write(STDERR_FILENO, hangMessage, std::strlen(hangMessage));
+    _exit(written > 0 ? 1 : 2);
+}
+
+class HangLimit : public ::testing::EmptyTestEventListener
+{
+    void OnTestStart(const ::testing::TestInfo& test) override
+    {
+        std::snprintf(hangMessage, sizeof hangMessage, "\n%s.%s did not end within %u s: stopped\n",
+            test.test_suite_name(), test.name(), hangLimitSeconds);
+        alarm(hangLimitSeconds);
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override { alarm(0); }
+};
+} // namespace
 
 int main(int argc, char** argv)
 {
     TestEnvironment::isolate();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, failOnUnansweredWindow);
+    watchdog.start(20);
+    HangLimit hangLimit;
+    std::signal(SIGALRM, stopHungTest);
+    ::testing::UnitTest::GetInstance()->listeners().Append(&hangLimit);
+    const int result = RUN_ALL_TESTS();
+    ::testing::UnitTest::GetInstance()->listeners().Release(&hangLimit);
+    return result;
 }

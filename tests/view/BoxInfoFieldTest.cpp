@@ -262,7 +262,7 @@ TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
     scene.imageManager.currentImageIndex.set(0);
     {
         Editor editor(scene, 0);
-        ASSERT_TRUE(zoomStep(scene.imageManager, scene.boundingBoxManager, zoomOutFactor));
+        ASSERT_TRUE(scene.imageManager.zoomStep(ImageManager::zoomOutFactor));
         scene.settle();
         editor.type("Class Label", "bird");
         QTest::keyClick(editor.label(), Qt::Key_Return);

@@ -120,8 +120,8 @@ TEST(CanvasView, ThePromptOpensImagesWithAnEmptyBoxListEachAndGoesAway)
     c.openThroughPrompt({ c.picture("a.png", 100, 80, colourA), c.picture("b.png", 60, 40, colourB) });
     ASSERT_EQ(c.imageManager.imageCount(), 2);
     EXPECT_EQ(c.boundingBoxManager.allBoundingBoxes.get(), (std::vector<BoundingBoxManager::BoxList>(2)));
-    EXPECT_EQ(c.canvas->textFieldText(), "1");
-    EXPECT_EQ(c.canvas->prevTextFieldText(), "1");
+    EXPECT_EQ(c.canvas->state().textFieldText(), "1");
+    EXPECT_EQ(c.canvas->state().prevTextFieldText(), "1");
     EXPECT_FALSE(prompt->isVisible());
     EXPECT_FALSE(prompt->isSwinging());
 
@@ -151,7 +151,7 @@ TEST(CanvasView, AddImageFromTheImageMenuKeepsTheCurrentImageAndEveryList)
     EXPECT_TRUE(sameBox(c.lastBox(0), kept));
     EXPECT_EQ(c.boxCount(4), 0u);
     EXPECT_EQ(c.imageManager.currentImageIndex.get(), 2);
-    EXPECT_EQ(c.canvas->textFieldText(), "3");
+    EXPECT_EQ(c.canvas->state().textFieldText(), "3");
 }
 
 // Which image becomes current after a deletion is a table in ImageManagerTest; here the boxes go
@@ -170,14 +170,14 @@ TEST(CanvasView, DeleteImageRemovesTheImageWithItsOwnBoxes)
     EXPECT_EQ(c.imageManager.currentImageIndex.get(), 1);
     EXPECT_EQ(c.imageManager.allImages.get()[1]->getImageName(), "b.png");
     EXPECT_EQ(c.boxCount(1), 2u);
-    EXPECT_EQ(c.canvas->textFieldText(), "2");
+    EXPECT_EQ(c.canvas->state().textFieldText(), "2");
     EXPECT_EQ(c.pixel({ 50, 50 }), colourB);
 
     c.chooseFromMenu({ 50, 50 }, "Delete Image");
     c.chooseFromMenu({ 50, 50 }, "Delete Image");
     EXPECT_EQ(c.imageManager.imageCount(), 0);
     EXPECT_TRUE(c.boundingBoxManager.allBoundingBoxes.get().empty());
-    EXPECT_EQ(c.canvas->textFieldText(), "0");
+    EXPECT_EQ(c.canvas->state().textFieldText(), "0");
     EXPECT_TRUE(c.area()->prompt()->isVisible());
     EXPECT_TRUE(c.area()->prompt()->isSwinging());
 }
@@ -326,34 +326,25 @@ TEST(CanvasView, ShortDragsAreClicksAndTheMoveBoxModeLeavesTheCanvasAlone)
     EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
 }
 
-TEST(CanvasView, TheImageComingIntoTheCurrentIndexIsSizedByItsZoomAndResetsMatch)
+TEST(CanvasView, TheImageComingIntoTheCurrentIndexResetsMatch)
 {
     Canvas c;
     c.openThroughPrompt({ c.picture("a.png", 100, 80, colourA), c.picture("b.png", 60, 40, colourB) });
-    const ImagePtr a = c.imageManager.allImages.get()[0];
     const ImagePtr b = c.imageManager.allImages.get()[1];
-    c.imageManager.allCurrentScaleFactors.modify([](auto& zooms) { zooms[0] = 1.5; });
-    c.settle();
-    EXPECT_EQ(a->scaledWidth, 150);
-    EXPECT_EQ(a->scaledHeight, 120);
-
-    c.canvas->setMatchClicked(true);
-    c.imageManager.currentImageIndex.set(1);
-    c.settle();
-    EXPECT_EQ(b->scaledWidth, 60);
-    EXPECT_FALSE(c.canvas->isMatchClicked());
+    c.canvas->state().setMatchClicked(true);
+    c.imageManager.showImage(0);
+    EXPECT_TRUE(c.canvas->state().isMatchClicked());
+    c.imageManager.showImage(1);
+    EXPECT_FALSE(c.canvas->state().isMatchClicked());
 
     // Also when a deletion moves it there.
-    c.imageManager.currentImageIndex.set(0);
+    c.imageManager.showImage(0);
     c.settle();
-    b->scaledWidth = 0;
-    b->scaledHeight = 0;
-    c.canvas->setMatchClicked(true);
+    c.canvas->state().setMatchClicked(true);
     c.chooseFromMenu({ 50, 50 }, "Delete Image");
     ASSERT_EQ(c.imageManager.currentImage(), b);
     EXPECT_EQ(b->scaledWidth, 60);
-    EXPECT_EQ(b->scaledHeight, 40);
-    EXPECT_FALSE(c.canvas->isMatchClicked());
+    EXPECT_FALSE(c.canvas->state().isMatchClicked());
 }
 
 TEST(CanvasView, TheSidebarsZoomStepGrowsThePictureAndItsBoxesFromTheirOldSize)
@@ -365,7 +356,7 @@ TEST(CanvasView, TheSidebarsZoomStepGrowsThePictureAndItsBoxesFromTheirOldSize)
     c.settle();
 
     ZoomTransition& transition = ZoomTransition::instance();
-    ASSERT_TRUE(transition.animatedZoomStep(c.imageManager, c.boundingBoxManager, zoomInFactor));
+    ASSERT_TRUE(transition.animatedZoomStep(c.imageManager, ImageManager::zoomInFactor));
     // The model has its new zoom at once; the picture and the box are still drawn at the old one.
     EXPECT_DOUBLE_EQ(c.lastBox()->startLocation().x, 55);
     ASSERT_TRUE(transition.running());

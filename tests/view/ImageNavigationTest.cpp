@@ -30,8 +30,8 @@ struct Navigating : CanvasHost {
         : CanvasHost(names(images))
     {
     }
-    QString text() const { return canvas->textFieldText(); }
-    QString prevText() const { return canvas->prevTextFieldText(); }
+    QString text() const { return canvas->state().textFieldText(); }
+    QString prevText() const { return canvas->state().prevTextFieldText(); }
 
     QPushButton* button(const QString& name) const
     {

@@ -92,7 +92,7 @@ TEST(ImageTabStrip, OneTabPerImageAndAPressMakesItsImageCurrentKeepingTheSelecti
     EXPECT_EQ(t.index(), 2);
     t.press(tabs[1]);
     EXPECT_EQ(t.index(), 1);
-    EXPECT_EQ(t.canvas->textFieldText(), "2");
+    EXPECT_EQ(t.canvas->state().textFieldText(), "2");
     EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), box);
     EXPECT_EQ(t.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     EXPECT_EQ(t.backgroundOf(tabs[1]), Palette::gray);
@@ -128,7 +128,7 @@ TEST(ImageTabStrip, TheCurrentTabOpensAndClosesAllImages)
         t.settle();
         EXPECT_FALSE(t.strip->isPopoverShown());
         EXPECT_EQ(t.index(), 2);
-        EXPECT_EQ(t.canvas->textFieldText(), "3");
+        EXPECT_EQ(t.canvas->state().textFieldText(), "3");
         EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), nullptr);
         EXPECT_EQ(t.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
         t.press(t.tabs()[2]);
@@ -180,7 +180,7 @@ TEST(ImageTabStrip, RemovingAnImageAsksFirstAndTakesItsBoxesWithIt)
     EXPECT_EQ(lists[0].at(0)->classLabel(), "A");
     EXPECT_EQ(lists[1].at(0)->classLabel(), "C");
     EXPECT_EQ(t.tabs().size(), 2);
-    EXPECT_EQ(t.canvas->textFieldText(), "1");
+    EXPECT_EQ(t.canvas->state().textFieldText(), "1");
 
     t.closeCurrent("Remove");
     t.closeCurrent("Remove");

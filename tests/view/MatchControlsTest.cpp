@@ -83,7 +83,7 @@ struct Scene : CanvasHost {
     QPushButton* button(const QString& name) const
     {
         for (QPushButton* b : controls->findChildren<QPushButton*>())
-            if (b->accessibleName() == name)
+            if (b->accessibleName() == name || b->objectName() == name)
                 return b;
         return nullptr;
     }
@@ -132,7 +132,7 @@ TEST_F(MatchControlsTest, MatchReplacesEarlierMatchesAndKeepsTheTemplates)
     s.matchSetting.threshold.set(0.3);
     s.click("Match");
     EXPECT_EQ(s.matchSetting.threshold.get(), 0.6);
-    EXPECT_TRUE(s.canvas->isMatchClicked());
+    EXPECT_TRUE(s.canvas->state().isMatchClicked());
     EXPECT_TRUE(s.button("minus")->isEnabled());
     EXPECT_TRUE(s.button("plus")->isEnabled());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -186,9 +186,9 @@ TEST_F(MatchControlsTest, ThresholdStepsAreFloatingPointStepsWithoutBounds)
 
     // Another image makes the threshold buttons wait for its own first "Match".
     s.addBox(1, { 1, 1 }, { 9, 9 }, "x", true);
-    s.imageManager.currentImageIndex.set(1);
+    s.imageManager.showImage(1);
     s.settle();
-    EXPECT_FALSE(s.canvas->isMatchClicked());
+    EXPECT_FALSE(s.canvas->state().isMatchClicked());
     EXPECT_FALSE(s.button("minus")->isEnabled());
     QTest::qWait(400); // let the clean-ups run
 }

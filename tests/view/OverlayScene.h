@@ -90,14 +90,14 @@ struct OverlayScene : CanvasFixture {
     QPoint at(double x, double y) const { return origin + QPoint(int(x), int(y)); }
 
     // One drag driven entirely through QTest, with intermediate moves past the threshold.
-    void drag(QPoint from, QPoint to)
+    void drag(QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QTest::mousePress(view, button, {}, from);
         const QPoint step = (to - from) / 4;
         for (int i = 1; i < 4; ++i)
             QTest::mouseMove(view, from + step * i);
         QTest::mouseMove(view, to);
-        QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+        QTest::mouseRelease(view, button, {}, to);
         settle();
     }
 

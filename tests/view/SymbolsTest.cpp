@@ -11,7 +11,9 @@ namespace
 {
 const QStringList usedNames { "photo", "photo.fill", "xmark.bin", "rectangle", "cursorarrow", "externaldrive.fill",
     "plus.magnifyingglass", "minus.magnifyingglass", "gear", "multiply", "minus", "plus", "chevron.backward",
-    "chevron.forward", "multiply.circle.fill" };
+    "chevron.forward", "multiply.circle.fill", "questionmark.circle.fill", "chevron.down.circle.fill",
+    "location.north.circle.fill", "arrow.up.circle", "arrow.left.circle", "arrow.right.circle", "arrow.down.circle",
+    "chart.bar.fill" };
 
 // The most opaque pixel, and whether every visible pixel has the colour's own red, green and blue.
 struct Ink {

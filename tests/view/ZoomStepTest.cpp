@@ -1,7 +1,6 @@
 #include "view/ZoomStep.h"
 
-#include "viewmodel/BoundingBoxManager.h"
-#include "viewmodel/ImageManager.h"
+#include "CanvasFixture.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,56 +9,28 @@
 
 namespace
 {
-// Two images of 100 x 50 displayed pixels with a box on the first; the first is current.
-struct Scene {
-    ImageManager images;
-    BoundingBoxManager boxes;
+// Two pictures of 100 x 50 pixels with a box on the first; the first is current.
+struct Scene : CanvasFixture {
+    ImageManager& images = imageManager;
 
     Scene()
     {
-        for (int i = 0; i < 2; ++i) {
-            images.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile("/nowhere/a.png")));
-            images.allImages.get().back()->scaledWidth = 100;
-            images.allImages.get().back()->scaledHeight = 50;
-        }
-        boxes.allBoundingBoxes.set(std::vector<BoundingBoxManager::BoxList>(2));
-        boxes.appendBox(std::make_shared<BoundingBoxProperty>(Point { 10, 20 }, Point { 30, 40 }, "cat"), 0, false);
+        open("a.png", 100, 50);
+        open("b.png", 100, 50);
+        addBox(0, { 10, 20 }, { 30, 40 }, "cat");
     }
-    double zoom() const { return images.allCurrentScaleFactors.get()[0]; }
-    const BoundingBoxManager::BoxList& list() const { return boxes.allBoundingBoxes.get()[0]; }
+    double zoom() const { return imageManager.allCurrentScaleFactors.get()[0]; }
+    const BoundingBoxManager::BoxList& list() const { return boundingBoxManager.allBoundingBoxes.get()[0]; }
 };
 } // namespace
-
-// The seven steps in and eleven out to the limits are driven through the menu keys in MenuCommandsTest.
-TEST(ZoomStep, InThenOutLeavesPointNineNine)
-{
-    Scene s;
-    ASSERT_TRUE(zoomStep(s.images, s.boxes, zoomInFactor));
-    ASSERT_TRUE(zoomStep(s.images, s.boxes, zoomOutFactor));
-    EXPECT_DOUBLE_EQ(s.zoom(), 0.99);
-    EXPECT_NE(s.zoom(), 1.0);
-    const ImagePtr image = s.images.allImages.get()[0];
-    EXPECT_DOUBLE_EQ(image->scaledWidth, 99.0);
-    EXPECT_DOUBLE_EQ(image->scaledHeight, 49.5);
-    EXPECT_EQ(image->currentScale, s.zoom());
-    EXPECT_EQ(s.images.allPreviousScaleFactors.get()[0], 1.0);
-    // Box replacement itself is covered in BoundingBoxManagerTest.
-    EXPECT_DOUBLE_EQ(s.list()[0]->startLocation().x, 9.9);
-    EXPECT_DOUBLE_EQ(s.list()[0]->originalStartLoc().x, 10.0);
-    EXPECT_EQ(s.images.allCurrentScaleFactors.get()[1], 1.0);
-
-    ImageManager none;
-    BoundingBoxManager noBoxes;
-    EXPECT_FALSE(zoomStep(none, noBoxes, zoomInFactor));
-}
 
 TEST(ZoomStep, TheSidebarTransitionEasesTheViewWhileTheModelIsExactAtOnce)
 {
     Scene s;
     ZoomTransition& transition = ZoomTransition::instance();
     QSignalSpy spy(&transition, &ZoomTransition::displayFactorChanged);
-    ASSERT_TRUE(transition.animatedZoomStep(s.images, s.boxes, zoomInFactor));
-    EXPECT_EQ(s.zoom(), zoomInFactor);
+    ASSERT_TRUE(transition.animatedZoomStep(s.images, ImageManager::zoomInFactor));
+    EXPECT_EQ(s.zoom(), ImageManager::zoomInFactor);
     EXPECT_DOUBLE_EQ(s.list()[0]->startLocation().x, 11.0);
     EXPECT_DOUBLE_EQ(transition.displayFactor(), 1.0 / 1.1);
     EXPECT_TRUE(transition.running());
@@ -75,9 +46,9 @@ TEST(ZoomStep, TheSidebarTransitionEasesTheViewWhileTheModelIsExactAtOnce)
 
     // A refused step starts no transition.
     for (int k = 0; k < 6; ++k)
-        ASSERT_TRUE(zoomStep(s.images, s.boxes, zoomInFactor));
+        ASSERT_TRUE(s.images.zoomStep(ImageManager::zoomInFactor));
     spy.clear();
-    EXPECT_FALSE(transition.animatedZoomStep(s.images, s.boxes, zoomInFactor));
+    EXPECT_FALSE(transition.animatedZoomStep(s.images, ImageManager::zoomInFactor));
     EXPECT_FALSE(transition.running());
     EXPECT_EQ(spy.count(), 0);
 }

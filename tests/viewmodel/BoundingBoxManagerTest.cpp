@@ -183,3 +183,124 @@ TEST(BoundingBoxManager, ViewsHearOneCoalescedChangePerBurst)
     QCoreApplication::processEvents();
     EXPECT_EQ(changed.count(), 1);
 }
+
+// Each gesture says what it changed: which image's boxes, the selection, the commands' state.
+TEST(BoundingBoxManager, GesturesChangeTheModelAndSayWhatChanged)
+{
+    Manager t(2);
+    auto a = box({ 10, 10 }, { 30, 20 }, "a"), b = box({ 50, 50 }, { 60, 60 }, "b");
+    t.m.appendBox(a, 1, false);
+    t.m.appendBox(b, 1, false);
+    QSignalSpy boxes(&t.m, &BoundingBoxManager::boxesChanged);
+    QSignalSpy selection(&t.m, &BoundingBoxManager::selectionChanged);
+    QSignalSpy commands(&t.m, &BoundingBoxManager::commandsChanged);
+    const auto heard = [&](std::int64_t image, int selections, int commandChanges) {
+        const bool ok = (image == -2 ? boxes.isEmpty() : boxes.size() == 1 && boxes[0][0].toLongLong() == image)
+            && selection.size() == selections && commands.size() == commandChanges;
+        boxes.clear();
+        selection.clear();
+        commands.clear();
+        return ok;
+    };
+
+    t.m.select(a);
+    EXPECT_TRUE(heard(-2, 1, 0));
+    EXPECT_EQ(t.m.currentSelectedBoxColor.get(), Palette::blue);
+    t.m.select(a); // already so: nothing to say
+    EXPECT_TRUE(heard(-2, 0, 0));
+    t.m.dimSelection();
+    EXPECT_TRUE(heard(-2, 1, 0));
+    EXPECT_EQ(t.m.currentSelectedBox.get(), a);
+    EXPECT_EQ(t.m.currentSelectedBoxColor.get(), Palette::green);
+
+    // A move keeps the size and stays inside the displayed image; only the selected box moves.
+    t.m.select(a);
+    heard(-2, 1, 0);
+    EXPECT_TRUE(t.m.moveBox(a, 1, { -15, 100 }, { 100, 50 }));
+    EXPECT_TRUE(heard(1, 0, 0));
+    EXPECT_EQ(a->startLocation().x, 0);
+    EXPECT_EQ(a->startLocation().y, 40);
+    EXPECT_EQ(a->endLocation().x, 20);
+    EXPECT_EQ(a->endLocation().y, 50);
+    // Past each edge the box stops on it; a box wider than the image ends on the right edge.
+    const struct {
+        Size by;
+        Point start, end;
+    } moves[] { { { 200, 0 }, { 80, 40 }, { 100, 50 } }, { { 0, -99 }, { 80, 0 }, { 100, 10 } },
+        { { -200, 70 }, { 0, 40 }, { 20, 50 } } };
+    for (const auto& m : moves) {
+        t.m.moveBox(a, 1, m.by, { 100, 50 });
+        EXPECT_TRUE(a->startLocation().x == m.start.x && a->startLocation().y == m.start.y);
+        EXPECT_TRUE(a->endLocation().x == m.end.x && a->endLocation().y == m.end.y);
+    }
+    t.m.moveBox(a, 1, { 5, 0 }, { 15, 50 });
+    EXPECT_EQ(a->endLocation().x, 15);
+    EXPECT_EQ(a->startLocation().x, -5);
+    t.m.moveBox(a, 1, { 5, 0 }, { 100, 50 });
+    boxes.clear();
+    EXPECT_FALSE(t.m.moveBox(b, 1, { 1, 1 }, { 100, 50 }));
+    EXPECT_FALSE(t.m.moveBox(a, 0, { 1, 1 }, { 100, 50 }));
+    EXPECT_TRUE(heard(-2, 0, 0));
+
+    EXPECT_TRUE(t.m.setCorner(b, 1, BoxCorner::End, { 70, 65 }));
+    EXPECT_TRUE(heard(1, 0, 0));
+    EXPECT_EQ(b->endLocation().y, 65);
+    EXPECT_EQ(b->startLocation().x, 50);
+
+    t.m.setEditorRequested(true);
+    EXPECT_TRUE(t.m.applyEdit(b, 1, { "bird", Point { 4, 5 }, std::nullopt, true }, 2.0));
+    EXPECT_TRUE(heard(1, 0, 0));
+    EXPECT_EQ(b->classLabel(), "bird");
+    EXPECT_EQ(b->startLocation().x, 8);
+    EXPECT_EQ(b->endLocation().y, 65);
+    EXPECT_TRUE(b->markTemplate());
+    EXPECT_FALSE(t.m.toShowInfoUI.get());
+    EXPECT_FALSE(t.m.applyEdit(b, 0, { "x", std::nullopt, std::nullopt, false }, 1.0));
+
+    // A nudge puts a new box in the selected box's place and selects it; the copy buffer keeps the old.
+    t.m.copySelection();
+    EXPECT_TRUE(heard(-2, 0, 1));
+    EXPECT_TRUE(t.m.nudgeSelected(1, NudgeDirection::Right, 2.0, { 100, 50 }));
+    EXPECT_TRUE(heard(1, 1, 0));
+    const BoxPtr nudged = t.list(1)[0];
+    EXPECT_NE(nudged, a);
+    EXPECT_EQ(t.m.currentSelectedBox.get(), nudged);
+    EXPECT_EQ(nudged->startLocation().x, 1);
+    EXPECT_EQ(nudged->originalStartLoc().x, 0.5);
+    EXPECT_EQ(t.m.currentCopySelectedBox.get(), a);
+    EXPECT_FALSE(t.m.nudgeSelected(0, NudgeDirection::Right, 1.0, { 100, 50 })); // not in that list
+
+    EXPECT_TRUE(t.m.paste(0, 1.5));
+    EXPECT_TRUE(heard(0, 1, 0));
+    ASSERT_EQ(t.list(0).size(), 1u);
+    EXPECT_EQ(t.list(0)[0]->imageScale(), 1.5);
+    EXPECT_EQ(t.m.currentSelectedBox.get(), t.list(0)[0]);
+    EXPECT_FALSE(t.m.paste(4, 1.0));
+
+    // Delete takes the selection only from the list it names; undo shows the box at the saved place.
+    EXPECT_FALSE(t.m.deleteSelection(1));
+    EXPECT_TRUE(t.m.deleteSelection(0));
+    EXPECT_TRUE(heard(0, 1, 1));
+    EXPECT_FALSE(t.list(0)[0]->toShow());
+    EXPECT_EQ(t.m.undoDelete(2), std::optional<std::int64_t>(0));
+    EXPECT_TRUE(t.list(0)[0]->toShow());
+    EXPECT_TRUE(heard(0, 0, 1));
+    t.m.select(nudged);
+    t.m.deleteSelection(1);
+    heard(1, 1, 1);
+    EXPECT_EQ(t.m.undoDelete(1), std::nullopt); // its image is gone: the entry is used up
+    EXPECT_TRUE(heard(-2, 0, 1));
+    EXPECT_TRUE(t.m.undoStack.get().empty());
+    EXPECT_FALSE(nudged->toShow());
+    EXPECT_EQ(t.m.undoDelete(2), std::nullopt);
+
+    const auto drawn = box({ 1, 1 }, { 2, 2 });
+    int origin = 0;
+    t.m.addDrawnBox(drawn, 0, &origin);
+    EXPECT_TRUE(heard(0, 1, 0));
+    EXPECT_EQ(t.m.currentSelectedBox.get(), drawn);
+    EXPECT_TRUE(t.m.toShowInfoUI.get());
+    EXPECT_EQ(t.m.editorOrigin(), &origin);
+    t.m.forgetEditorOrigin(&origin);
+    EXPECT_EQ(t.m.editorOrigin(), nullptr);
+}

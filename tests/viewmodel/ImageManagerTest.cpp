@@ -2,6 +2,7 @@
 #include "FakeFileDialogs.h"
 #include "TestEnvironment.h"
 #include "TestImages.h"
+#include "viewmodel/BoundingBoxManager.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -14,7 +15,8 @@ namespace
 struct Opened {
     QString dir = TestEnvironment::makeTempDir();
     FakeFileDialogs dialogs;
-    ImageManager manager;
+    BoundingBoxManager boxes;
+    ImageManager manager { boxes };
     Opened() { manager.setFileDialogs(&dialogs); }
     QStringList ids() const
     {
@@ -150,4 +152,84 @@ TEST(ImageManager, RemovedRecordsAndBadIndicesChangeNothing)
     o.manager.deleteImageIndex(5);
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(o.manager.currentImage(), nullptr);
+}
+
+// Images and their box lists open and close together; zooms and pans go through one writer each.
+TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
+{
+    Opened o;
+    QSignalSpy images(&o.manager, &ImageManager::imagesChanged);
+    QSignalSpy current(&o.manager, &ImageManager::currentImageChanged);
+    QSignalSpy view(&o.manager, &ImageManager::imageViewChanged);
+    o.dialogs.imagesToOpen = { TestImages::write(o.dir, "a.png", 100, 50), TestImages::write(o.dir, "b.png", 8, 4) };
+    EXPECT_EQ(o.manager.openImages(), 2);
+    EXPECT_EQ(o.boxes.allBoundingBoxes.get().size(), 2u);
+    EXPECT_EQ(images.size(), 1);
+    EXPECT_EQ(current.size(), 1);
+    const ImagePtr a = o.manager.allImages.get()[0];
+    EXPECT_EQ(o.manager.currentDisplayedSize().width, 100);
+    auto box = std::make_shared<BoundingBoxProperty>(Point { 10, 10 }, Point { 20, 20 }, "cat");
+    o.boxes.appendBox(box, 0, false);
+
+    // A pinch exactly to a limit is refused; the pinch's reference moves all the same.
+    for (const double limit : { ImageManager::minimumZoom, ImageManager::maximumZoom }) {
+        EXPECT_FALSE(o.manager.pinchChanged(limit));
+        EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], limit);
+        o.manager.pinchEnded();
+    }
+    EXPECT_EQ(o.manager.currentZoom(), 1.0);
+    view.clear();
+
+    // Zoom steps: exact products, the displayed size follows, the boxes are replaced; refused past a limit.
+    EXPECT_TRUE(o.manager.zoomStep(ImageManager::zoomInFactor));
+    EXPECT_TRUE(o.manager.zoomStep(ImageManager::zoomOutFactor));
+    EXPECT_EQ(o.manager.currentZoom(), 1.1 * 0.9);
+    EXPECT_EQ(a->scaledWidth, 100 * (1.1 * 0.9));
+    EXPECT_EQ(a->currentScale, o.manager.currentZoom());
+    EXPECT_EQ(view.size(), 2);
+    EXPECT_NE(o.boxes.allBoundingBoxes.get()[0][0], box);
+    EXPECT_DOUBLE_EQ(o.boxes.allBoundingBoxes.get()[0][0]->originalStartLoc().x, 10);
+    for (int k = 0; k < 7; ++k)
+        o.manager.zoomStep(ImageManager::zoomInFactor);
+    const double top = o.manager.currentZoom();
+    EXPECT_LT(top, ImageManager::maximumZoom);
+    EXPECT_FALSE(o.manager.zoomStep(ImageManager::zoomInFactor));
+    EXPECT_EQ(o.manager.currentZoom(), top);
+
+    // A pinch measures each change from the last one, refused or not; its boxes keep their identity.
+    const BoxPtr kept = o.boxes.allBoundingBoxes.get()[0][0];
+    EXPECT_TRUE(o.manager.pinchChanged(0.5));
+    EXPECT_DOUBLE_EQ(o.manager.currentZoom(), top * 0.5);
+    EXPECT_FALSE(o.manager.pinchChanged(0.1));
+    EXPECT_DOUBLE_EQ(o.manager.currentZoom(), top * 0.5);
+    EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], 0.1);
+    EXPECT_EQ(o.boxes.allBoundingBoxes.get()[0][0], kept);
+    o.manager.pinchEnded();
+    EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], 1.0);
+    EXPECT_EQ(a->scaledHeight, 50 * o.manager.currentZoom());
+
+    o.manager.panTo({ 30, 40 });
+    o.manager.endPan({ 30, 40 });
+    o.manager.endPan({ 1, 1 });
+    EXPECT_EQ(o.manager.allStartLocations.get()[0].y, 40);
+    EXPECT_EQ(o.manager.allOffset.get()[0].width, 31);
+
+    current.clear();
+    o.manager.showImage(1);
+    o.manager.showImage(2);
+    o.manager.showImage(-1);
+    EXPECT_EQ(o.manager.currentImageIndex.get(), 1);
+    EXPECT_EQ(current.size(), 1);
+
+    // Removing takes the image's own box list with it.
+    o.manager.removeImage(a);
+    EXPECT_EQ(o.manager.imageCount(), 1);
+    ASSERT_EQ(o.boxes.allBoundingBoxes.get().size(), 1u);
+    EXPECT_TRUE(o.boxes.allBoundingBoxes.get()[0].empty());
+    o.manager.removeImage(a);
+    o.manager.removeCurrentImage();
+    EXPECT_EQ(o.manager.imageCount(), 0);
+    EXPECT_TRUE(o.boxes.allBoundingBoxes.get().empty());
+    EXPECT_FALSE(o.manager.zoomStep(ImageManager::zoomInFactor));
+    EXPECT_FALSE(o.manager.pinchChanged(1.2));
 }

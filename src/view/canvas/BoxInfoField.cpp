@@ -238,15 +238,11 @@ void BoxInfoField::save()
     const std::int64_t image = currentImageOfBox();
     if (m_label->text().isEmpty() || image < 0)
         return;
-    m_box->setClassLabel(m_label->text());
     const auto& zooms = m_shared.imageManager.allCurrentScaleFactors.get();
     const double k = size_t(image) < zooms.size() ? zooms[size_t(image)] : 1.0;
-    if (const auto start = readPoint(m_xStart, m_yStart))
-        m_box->setStartLocation(BoundingBoxProperty::originalToScaledLoc(*start, k));
-    if (const auto end = readPoint(m_xEnd, m_yEnd))
-        m_box->setEndLocation(BoundingBoxProperty::originalToScaledLoc(*end, k));
-    m_box->setMarkTemplate(m_markTemplate->isChecked());
-    m_shared.boundingBoxManager.toShowInfoUI.set(false);
+    const BoxEdit edit { m_label->text(), readPoint(m_xStart, m_yStart), readPoint(m_xEnd, m_yEnd),
+        m_markTemplate->isChecked() };
+    m_shared.boundingBoxManager.applyEdit(m_box, image, edit, k);
     finish();
 }
 
@@ -256,7 +252,7 @@ void BoxInfoField::reject()
     if (m_finished)
         return;
     finish();
-    m_shared.boundingBoxManager.toShowInfoUI.set(m_label->text().isEmpty());
+    m_shared.boundingBoxManager.setEditorRequested(m_label->text().isEmpty());
 }
 
 void BoxInfoField::dismiss() { finish(); }

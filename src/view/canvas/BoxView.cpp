@@ -36,6 +36,12 @@ BoxView::BoxView(SharedObjects shared, FunctionalityBarNavigator& navigator, QWi
 {
     setAccessibleName(QStringLiteral("Boxes"));
     m_sprites.setFont(font());
+    // Repaints follow each change at once; the editor requests are looked at once per pass.
+    connect(&m_shared.boundingBoxManager, &BoundingBoxManager::boxesChanged, this, [this](std::int64_t image) {
+        if (image < 0 || image == m_shared.imageManager.currentImageIndex)
+            update();
+    });
+    connect(&m_shared.boundingBoxManager, &BoundingBoxManager::selectionChanged, this, qOverload<>(&QWidget::update));
     connect(&m_shared.boundingBoxManager, &ObservableObject::changed, this, &BoxView::modelChanged);
     connect(&m_shared.imageManager, &ObservableObject::changed, this, &BoxView::modelChanged);
     connect(&m_navigator, &ObservableObject::changed, this, qOverload<>(&QWidget::update));
@@ -43,7 +49,11 @@ BoxView::BoxView(SharedObjects shared, FunctionalityBarNavigator& navigator, QWi
 }
 
 // The editor this overlay opened goes with it.
-BoxView::~BoxView() { delete m_window.data(); }
+BoxView::~BoxView()
+{
+    m_shared.boundingBoxManager.forgetEditorOrigin(this);
+    delete m_window.data();
+}
 
 void BoxView::setImageOrigin(QPointF origin)
 {
@@ -279,9 +289,7 @@ void BoxView::mouseDoubleClickEvent(QMouseEvent* event)
     event->accept();
     m_heldButtons |= event->button();
     m_press = Press { event->position(), *hit, false, true };
-    auto& manager = m_shared.boundingBoxManager;
-    manager.currentSelectedBox.set(hit->box);
-    manager.currentSelectedBoxColor.set(Palette::blue);
+    m_shared.boundingBoxManager.select(hit->box);
     openEditor(hit->box);
 }
 
@@ -317,21 +325,12 @@ bool BoxView::event(QEvent* event)
     return true;
 }
 
-void BoxView::select(const BoxPtr& box)
-{
-    auto& manager = m_shared.boundingBoxManager;
-    manager.currentSelectedBoxColor.set(Palette::blue);
-    manager.currentSelectedBox.set(box);
-}
+void BoxView::select(const BoxPtr& box) { m_shared.boundingBoxManager.select(box); }
 
 // While a box is dragged it is the selected, blue box, drawn displaced by the drag.
 void BoxView::moveDragChanged(QPointF widgetPosition)
 {
-    auto& manager = m_shared.boundingBoxManager;
-    if (!sameBox(manager.currentSelectedBox.get(), m_press->hit.box))
-        manager.currentSelectedBox.set(m_press->hit.box);
-    if (manager.currentSelectedBoxColor.get() != Palette::blue)
-        manager.currentSelectedBoxColor.set(Palette::blue);
+    m_shared.boundingBoxManager.select(m_press->hit.box);
     const QPointF translation = widgetPosition - m_press->position;
     m_movingOffset = { translation.x(), translation.y() };
 }
@@ -342,25 +341,8 @@ void BoxView::moveDragEnded(const BoxPtr& element)
 {
     const Size d = m_movingOffset;
     m_movingOffset = {};
-    auto& manager = m_shared.boundingBoxManager;
-    auto& images = m_shared.imageManager;
-    if (!sameBox(manager.currentSelectedBox.get(), element))
-        return;
-    const std::int64_t current = images.currentImageIndex;
-    const BoxPtr box = manager.boxAt(manager.getIndex(element, current), current);
-    const ImagePtr image = images.currentImage();
-    if (!box || !image)
-        return;
-    manager.currentSelectedBoxColor.set(Palette::green);
-    const Point s = box->startLocation();
-    const Point e = box->endLocation();
-    const double w = image->scaledWidth;
-    const double h = image->scaledHeight;
-    box->setStartLocation({ std::min(w - e.x + s.x, std::max(0.0, s.x + d.width)),
-        std::min(h - e.y + s.y, std::max(0.0, s.y + d.height)) });
-    box->setEndLocation(
-        { std::min(w, std::max(e.x - s.x, e.x + d.width)), std::min(h, std::max(e.y - s.y, e.y + d.height)) });
-    manager.currentSelectedBoxColor.set(Palette::blue);
+    ImageManager& images = m_shared.imageManager;
+    m_shared.boundingBoxManager.moveBox(element, images.currentImageIndex, d, images.currentDisplayedSize());
 }
 
 void BoxView::openEditor(const BoxPtr& box)
@@ -391,7 +373,9 @@ void BoxView::syncShownBoxes()
         return;
     const QSet<QString> before(m_shownIds.begin(), m_shownIds.end());
     m_shownIds = std::move(ids);
-    if (!m_shared.boundingBoxManager.toShowInfoUI)
+    const auto& manager = m_shared.boundingBoxManager;
+    // Only the layer that asked for the editor opens it (any, when none asked).
+    if (!manager.toShowInfoUI || (manager.editorOrigin() && manager.editorOrigin() != this))
         return;
     // Each opening replaces the previous editor: the last box to come on screen keeps its editor.
     for (const BoxPtr& box : shown)

@@ -1,8 +1,7 @@
 #include "view/canvas/CanvasView.h"
 
-#include "model/Palette.h"
 #include "view/canvas/BoxView.h"
-#include "view/canvas/CurrentImage.h"
+#include "view/canvas/CanvasState.h"
 #include "view/canvas/DisplayImageView.h"
 #include "view/canvas/Drawing.h"
 #include "view/canvas/ImageNavigation.h"
@@ -31,6 +30,7 @@ QWidget* makeSlot(QWidget* parent, const QString& name, const QMargins& margins)
 CanvasView::CanvasView(SharedObjects shared, FunctionalityBarNavigator& navigator, QWidget* parent)
     : QWidget(parent)
     , m_shared(shared)
+    , m_state(new CanvasState(shared.imageManager, this))
 {
     setAccessibleName(QStringLiteral("Canvas column"));
 
@@ -55,12 +55,10 @@ CanvasView::CanvasView(SharedObjects shared, FunctionalityBarNavigator& navigato
 
     connect(m_display, &DisplayImageView::addImagesRequested, this, [this] { addImages(m_shared); });
     connect(m_display, &DisplayImageView::deleteImageRequested, this, &CanvasView::deleteCurrentImage);
-    connect(&m_shared.imageManager, &ObservableObject::changed, this, &CanvasView::refresh);
-    refresh();
 
-    m_tabStripSlot->layout()->addWidget(new ImageTabStrip(shared, *this));
-    m_matchControlsSlot->layout()->addWidget(new MatchControls(shared, *this));
-    m_navigationSlot->layout()->addWidget(new ImageNavigation(shared, *this));
+    m_tabStripSlot->layout()->addWidget(new ImageTabStrip(shared, *m_state));
+    m_matchControlsSlot->layout()->addWidget(new MatchControls(shared, *m_state));
+    m_navigationSlot->layout()->addWidget(new ImageNavigation(shared, *m_state));
     // Pinches and Ctrl + wheel over the image area, boxes included, zoom the current image.
     auto* pinchZoom = new PinchZoom(shared, this);
     pinchZoom->watch(m_display);
@@ -69,90 +67,16 @@ CanvasView::CanvasView(SharedObjects shared, FunctionalityBarNavigator& navigato
 
 BoxView* CanvasView::boxView() const { return m_display->boxView(); }
 
-int CanvasView::addImages(SharedObjects shared)
-{
-    const std::int64_t before = shared.imageManager.imageCount();
-    shared.imageManager.imageOpener();
-    const std::int64_t added = shared.imageManager.imageCount() - before;
-    if (added > 0)
-        shared.boundingBoxManager.allBoundingBoxes.modify(
-            [added](auto& lists) { lists.resize(lists.size() + static_cast<size_t>(added)); });
-    return static_cast<int>(added);
-}
+int CanvasView::addImages(SharedObjects shared) { return shared.imageManager.openImages(); }
 
 void CanvasView::deleteCurrentImage()
 {
     ImageManager& images = m_shared.imageManager;
     if (!images.hasCurrentImage())
         return;
-    // The box list goes first, so every remaining image keeps its own list at its index.
-    m_shared.boundingBoxManager.deleteBoxForImage(images.currentImageIndex);
-    images.deleteCurrentImage();
-    setTextFieldText(QString::number(images.currentImageIndex.get()));
-}
-
-void CanvasView::setTextFieldText(const QString& text)
-{
-    if (text == m_textFieldText)
-        return;
-    m_textFieldText = text;
-    emit indexTextsChanged();
-}
-
-void CanvasView::setPrevTextFieldText(const QString& text)
-{
-    if (text == m_prevTextFieldText)
-        return;
-    m_prevTextFieldText = text;
-    emit indexTextsChanged();
-}
-
-void CanvasView::refreshIndexTexts()
-{
-    setTextFieldText(QString::number(m_shared.imageManager.currentImageIndex.get() + 1));
-    setPrevTextFieldText(m_textFieldText);
-}
-
-void CanvasView::setMatchClicked(bool clicked)
-{
-    if (clicked == m_isMatchClicked)
-        return;
-    m_isMatchClicked = clicked;
-    emit matchClickedChanged(clicked);
-}
-
-void CanvasView::refresh()
-{
-    const ImageManager& images = m_shared.imageManager;
-    const std::int64_t count = images.imageCount();
-    const std::int64_t index = images.currentImageIndex;
-    const auto current = currentImage(images);
-    const QString imageId = current ? current->image->id() : QString();
-    const double zoom = current ? current->zoom : 0;
-
-    if (count != m_lastCount && count > 0)
-        refreshIndexTexts();
-    // An image that moves into the current index by a deletion is a new current image too.
-    const bool imageChanged = index != m_lastIndex || imageId != m_lastImageId;
-    if (imageChanged)
-        setMatchClicked(false);
-
-    if (current) {
-        ImageProperty& image = *current->image;
-        const bool appeared = m_lastCount < 1;
-        if (appeared)
-            image.geometrySize = { double(m_display->width()), double(m_display->height()) };
-        // The displayed size is the pixel size times the zoom, whatever changed.
-        if (appeared || imageChanged || zoom != m_lastZoom) {
-            image.scaledWidth = image.originalWidth * zoom;
-            image.scaledHeight = image.originalHeight * zoom;
-        }
-    }
-
-    m_lastCount = count;
-    m_lastIndex = index;
-    m_lastImageId = imageId;
-    m_lastZoom = zoom;
+    images.removeCurrentImage();
+    if (images.imageCount() == 0)
+        m_state->setTextFieldText(QStringLiteral("0"));
 }
 
 void CanvasView::mousePressEvent(QMouseEvent* event)
@@ -165,6 +89,6 @@ void CanvasView::mouseReleaseEvent(QMouseEvent* event)
 {
     // A click that no control took: the selection keeps its box but loses its colour.
     if (event->button() == Qt::LeftButton && QLineF(m_pressLocation, event->position()).length() < dragMinimumDistance)
-        m_shared.boundingBoxManager.currentSelectedBoxColor.set(Palette::green);
+        m_shared.boundingBoxManager.dimSelection();
     event->accept();
 }

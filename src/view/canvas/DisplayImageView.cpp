@@ -75,6 +75,8 @@ DisplayImageView::DisplayImageView(SharedObjects shared, FunctionalityBarNavigat
     connect(m_prompt, &QAbstractButton::clicked, this, &DisplayImageView::addImagesRequested);
 
     connect(&m_shared.imageManager, &ObservableObject::changed, this, &DisplayImageView::refresh);
+    // A pan or zoom of the shown image is followed at once, not on the next pass.
+    connect(&m_shared.imageManager, &ImageManager::imageViewChanged, this, &DisplayImageView::refresh);
     connect(&m_shared.cursorManager, &ObservableObject::changed, m_previewLayer, qOverload<>(&QWidget::update));
     connect(&ZoomTransition::instance(), &ZoomTransition::displayFactorChanged, this, qOverload<>(&QWidget::update));
     refresh();
@@ -268,9 +270,7 @@ void DisplayImageView::getNewLocationImage(QPointF translation)
     if (!current || !m_startLocation)
         return;
     const Point moved { m_startLocation->x + translation.x(), m_startLocation->y + translation.y() };
-    m_shared.imageManager.allStartLocations.modify([&](auto& starts) { starts[current->index] = moved; });
-    // Follow the pointer now rather than on the next pass.
-    refresh();
+    m_shared.imageManager.panTo(moved);
 }
 
 void DisplayImageView::dragEnded()
@@ -278,12 +278,7 @@ void DisplayImageView::dragEnded()
     const CursorMode mode = m_shared.cursorManager.currentCursorMode;
     const QPointF translation = m_lastLocation - m_pressLocation;
     if (mode == CursorMode::dragToMoveImage && m_startLocation) {
-        if (const auto current = currentImage(m_shared.imageManager)) {
-            m_shared.imageManager.updateLocation();
-            m_shared.imageManager.allOffset.modify([&](auto& offsets) {
-                offsets[current->index] = offsets[current->index] + Size { translation.x(), translation.y() };
-            });
-        }
+        m_shared.imageManager.endPan(Size { translation.x(), translation.y() });
     } else if (mode == CursorMode::dragToDrawRectangle && m_isDragOn) {
         endDrawing();
     }
@@ -297,8 +292,6 @@ void DisplayImageView::endDrawing()
     const auto current = currentImage(m_shared.imageManager);
     if (!current)
         return;
-    BoundingBoxManager& boxes = m_shared.boundingBoxManager;
-    boxes.toShowInfoUI.set(true);
 
     // From canvas points to displayed image coordinates. Both corners are kept inside the displayed
     // image, so a drag that starts beside the picture never gives corners outside it.
@@ -312,19 +305,16 @@ void DisplayImageView::endDrawing()
 
     const auto box = std::make_shared<BoundingBoxProperty>(
         m_startLocRect, m_endLocRect, m_boundingBoxClassLabel, 1.0, current->zoom, true, true);
-    const auto imageIndex = static_cast<std::int64_t>(current->index);
-    boxes.appendBox(box, imageIndex);
-    if (const auto* list = boxes.boxesOf(imageIndex); list && !list->empty())
-        boxes.currentSelectedBox.set(list->back());
-    boxes.currentSelectedBoxColor.set(Palette::blue);
+    // The editor for its label opens in this window only.
+    m_shared.boundingBoxManager.addDrawnBox(box, static_cast<std::int64_t>(current->index), boxView());
 }
 
 void DisplayImageView::tapped(QPointF location)
 {
     if (imageRect().contains(location))
-        m_shared.boundingBoxManager.deselect();
+        m_shared.boundingBoxManager.clearSelection();
     else
-        m_shared.boundingBoxManager.currentSelectedBoxColor.set(Palette::green);
+        m_shared.boundingBoxManager.dimSelection();
 }
 
 void DisplayImageView::contextMenuEvent(QContextMenuEvent* event)

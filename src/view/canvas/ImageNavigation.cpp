@@ -1,7 +1,7 @@
 #include "view/canvas/ImageNavigation.h"
 
 #include "view/canvas/Alert.h"
-#include "view/canvas/CanvasView.h"
+#include "view/canvas/CanvasState.h"
 #include "view/modifiers/Symbols.h"
 
 #include <QHBoxLayout>
@@ -34,10 +34,10 @@ void onKey(QWidget* owner, Qt::Key key, const std::function<void()>& action)
 }
 } // namespace
 
-ImageNavigation::ImageNavigation(SharedObjects shared, CanvasView& canvas, QWidget* parent)
+ImageNavigation::ImageNavigation(SharedObjects shared, CanvasState& state, QWidget* parent)
     : QWidget(parent)
     , m_shared(shared)
-    , m_canvas(canvas)
+    , m_state(state)
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -81,8 +81,8 @@ ImageNavigation::ImageNavigation(SharedObjects shared, CanvasView& canvas, QWidg
     });
     onKey(this, Qt::Key_Return, [this] { go(); });
 
-    connect(m_field, &QLineEdit::textEdited, &canvas, &CanvasView::setTextFieldText);
-    connect(&canvas, &CanvasView::indexTextsChanged, this, &ImageNavigation::showIndexText);
+    connect(m_field, &QLineEdit::textEdited, &state, &CanvasState::setTextFieldText);
+    connect(&state, &CanvasState::indexTextsChanged, this, &ImageNavigation::showIndexText);
     connect(&shared.imageManager, &ObservableObject::changed, this, &ImageNavigation::refresh);
     showIndexText();
     refresh();
@@ -91,8 +91,8 @@ ImageNavigation::ImageNavigation(SharedObjects shared, CanvasView& canvas, QWidg
 void ImageNavigation::showIndexText()
 {
     // Only a text set from elsewhere replaces what is in the field (and moves the cursor).
-    if (m_field->text() != m_canvas.textFieldText())
-        m_field->setText(m_canvas.textFieldText());
+    if (m_field->text() != m_state.textFieldText())
+        m_field->setText(m_state.textFieldText());
 }
 
 bool ImageNavigation::previousEnabled() const
@@ -123,16 +123,16 @@ void ImageNavigation::refresh()
 
 void ImageNavigation::previous()
 {
-    m_shared.boundingBoxManager.deselect();
-    m_shared.imageManager.currentImageIndex.set(m_shared.imageManager.currentImageIndex - 1);
-    m_canvas.refreshIndexTexts();
+    m_shared.boundingBoxManager.clearSelection();
+    m_shared.imageManager.showImage(m_shared.imageManager.currentImageIndex - 1);
+    m_state.refreshIndexTexts();
 }
 
 void ImageNavigation::next()
 {
-    m_shared.boundingBoxManager.deselect();
-    m_shared.imageManager.currentImageIndex.set(m_shared.imageManager.currentImageIndex + 1);
-    m_canvas.refreshIndexTexts();
+    m_shared.boundingBoxManager.clearSelection();
+    m_shared.imageManager.showImage(m_shared.imageManager.currentImageIndex + 1);
+    m_state.refreshIndexTexts();
 }
 
 std::optional<std::int64_t> ImageNavigation::readIndex(const QString& text)
@@ -153,12 +153,12 @@ std::optional<std::int64_t> ImageNavigation::readIndex(const QString& text)
 void ImageNavigation::go()
 {
     m_field->clearFocus();
-    const std::optional<std::int64_t> n = readIndex(m_canvas.textFieldText());
+    const std::optional<std::int64_t> n = readIndex(m_state.textFieldText());
     if (!n || *n > m_shared.imageManager.imageCount() || *n < 1) {
-        m_canvas.setTextFieldText(m_canvas.prevTextFieldText());
+        m_state.setTextFieldText(m_state.prevTextFieldText());
         runAlert(this, QStringLiteral("Invalid Input"), {}, { { QStringLiteral("OK"), QMessageBox::AcceptRole } });
         return;
     }
-    m_canvas.setPrevTextFieldText(m_canvas.textFieldText());
-    m_shared.imageManager.currentImageIndex.set(*n - 1);
+    m_state.setPrevTextFieldText(m_state.textFieldText());
+    m_shared.imageManager.showImage(*n - 1);
 }

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-class CanvasView;
+class CanvasState;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -21,7 +21,7 @@ class ImageNavigation : public QWidget
 {
     Q_OBJECT
 public:
-    ImageNavigation(SharedObjects shared, CanvasView& canvas, QWidget* parent = nullptr);
+    ImageNavigation(SharedObjects shared, CanvasState& state, QWidget* parent = nullptr);
 
     void previous();
     void next();
@@ -38,7 +38,7 @@ private:
     bool nextEnabled() const;
 
     SharedObjects m_shared;
-    CanvasView& m_canvas;
+    CanvasState& m_state;
     QPushButton* m_prevButton;
     QLineEdit* m_field;
     QLabel* m_countLabel;

@@ -1,7 +1,7 @@
 #include "view/canvas/ImageTabStrip.h"
 
 #include "view/canvas/Alert.h"
-#include "view/canvas/CanvasView.h"
+#include "view/canvas/CanvasState.h"
 #include "view/canvas/Drawing.h"
 #include "view/modifiers/Symbols.h"
 
@@ -182,10 +182,10 @@ private:
     ImageTabStrip& m_strip;
 };
 
-ImageTabStrip::ImageTabStrip(SharedObjects shared, CanvasView& canvas, QWidget* parent)
+ImageTabStrip::ImageTabStrip(SharedObjects shared, CanvasState& state, QWidget* parent)
     : QWidget(parent)
     , m_shared(shared)
-    , m_canvas(canvas)
+    , m_state(state)
     , m_lastIndex(shared.imageManager.currentImageIndex)
 {
     setFixedHeight(barHeight);
@@ -311,8 +311,8 @@ void ImageTabStrip::tabPressed(const ImagePtr& image, qulonglong timestamp)
         togglePopover();
         return;
     }
-    images.currentImageIndex.set(index);
-    m_canvas.refreshIndexTexts();
+    images.showImage(index);
+    m_state.refreshIndexTexts();
 }
 
 void ImageTabStrip::togglePopover()
@@ -336,16 +336,16 @@ void ImageTabStrip::choose(std::int64_t index)
 {
     if (index < 0 || index >= m_shared.imageManager.imageCount())
         return;
-    m_shared.boundingBoxManager.deselect();
-    m_shared.imageManager.currentImageIndex.set(index);
+    m_shared.boundingBoxManager.clearSelection();
+    m_shared.imageManager.showImage(index);
     if (m_popover)
         m_popover->close();
-    m_canvas.refreshIndexTexts();
+    m_state.refreshIndexTexts();
 }
 
 void ImageTabStrip::closePressed(const ImagePtr& image)
 {
-    m_shared.imageManager.toDeleteImage.set(image);
+    m_shared.imageManager.askToRemove(image);
     const ImagePtr toRemove = m_shared.imageManager.toDeleteImage;
     const QMessageBox::ButtonRole answer = runAlert(this, QStringLiteral("Do you want to remove this image?"), {},
         { { QStringLiteral("Cancel"), QMessageBox::RejectRole },
@@ -354,12 +354,4 @@ void ImageTabStrip::closePressed(const ImagePtr& image)
         remove(toRemove);
 }
 
-void ImageTabStrip::remove(const ImagePtr& image)
-{
-    // Only an open image can be removed; its box list goes first, while it still has its index.
-    const std::int64_t index = m_shared.imageManager.getIndex(image);
-    if (index < 0)
-        return;
-    m_shared.boundingBoxManager.deleteBoxForImage(index);
-    m_shared.imageManager.deleteImage(image);
-}
+void ImageTabStrip::remove(const ImagePtr& image) { m_shared.imageManager.removeImage(image); }

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-class CanvasView;
+class CanvasState;
 class QFrame;
 class QHBoxLayout;
 class QScrollArea;
@@ -28,7 +28,7 @@ public:
     static constexpr int barHeight = 20;
     static constexpr int minimumTabWidth = 150;
 
-    ImageTabStrip(SharedObjects shared, CanvasView& canvas, QWidget* parent = nullptr);
+    ImageTabStrip(SharedObjects shared, CanvasState& state, QWidget* parent = nullptr);
 
     bool isPopoverShown() const;
     // The open "All Images" list, or nothing.
@@ -53,7 +53,7 @@ private:
     void choose(std::int64_t index);
 
     SharedObjects m_shared;
-    CanvasView& m_canvas;
+    CanvasState& m_state;
     QScrollArea* m_scroll;
     QWidget* m_row;
     QHBoxLayout* m_rowLayout;

@@ -2,7 +2,7 @@
 
 #include "model/templatematching/PythonBridge.h"
 #include "view/canvas/Alert.h"
-#include "view/canvas/CanvasView.h"
+#include "view/canvas/CanvasState.h"
 #include "view/modifiers/Symbols.h"
 #include "viewmodel/ExchangeFile.h"
 
@@ -28,10 +28,11 @@ void setLabelColour(QPushButton* button, const QColor& color)
     button->setPalette(palette);
 }
 
-QPushButton* thresholdButton(const QString& name, const QString& help, QWidget* parent)
+// An icon's accessible name is its help text.
+QPushButton* thresholdButton(const QString& help, QWidget* parent)
 {
     auto* button = new QPushButton(parent);
-    button->setAccessibleName(name);
+    button->setAccessibleName(help);
     button->setToolTip(help);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -61,22 +62,25 @@ void removeLater(const QStringList& paths)
 }
 } // namespace
 
-MatchControls::MatchControls(SharedObjects shared, CanvasView& canvas, QWidget* parent)
+MatchControls::MatchControls(SharedObjects shared, CanvasState& canvas, QWidget* parent)
     : QWidget(parent)
     , m_shared(shared)
     , m_canvas(canvas)
 {
-    m_minusButton = thresholdButton(QStringLiteral("minus"),
+    m_minusButton = thresholdButton(
         QStringLiteral("Click here to increase the threshold of template matching algorithm which will reduce the "
                        "number of matched boxes. This may reduce the number of true positive matches."),
         this);
-    m_matchButton = thresholdButton(matchTitle, QStringLiteral("Click here to match all the similar boxes."), this);
+    m_minusButton->setObjectName(QStringLiteral("minus"));
+    m_matchButton = thresholdButton(QStringLiteral("Click here to match all the similar boxes."), this);
+    m_matchButton->setAccessibleName(matchTitle);
     m_matchButton->setText(matchTitle);
     m_matchButton->setFixedWidth(matchButtonWidth);
-    m_plusButton = thresholdButton(QStringLiteral("plus"),
+    m_plusButton = thresholdButton(
         QStringLiteral("Click here to reduce the threshold of template matching algorithm which will increase the "
                        "number of matched boxes. This may result in false positives."),
         this);
+    m_plusButton->setObjectName(QStringLiteral("plus"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -101,7 +105,7 @@ MatchControls::MatchControls(SharedObjects shared, CanvasView& canvas, QWidget* 
 
     connect(&shared.imageManager, &ObservableObject::changed, this, &MatchControls::refresh);
     connect(&shared.boundingBoxManager, &ObservableObject::changed, this, &MatchControls::refresh);
-    connect(&canvas, &CanvasView::matchClickedChanged, this, &MatchControls::refresh);
+    connect(&canvas, &CanvasState::matchClickedChanged, this, &MatchControls::refresh);
     refresh();
 }
 

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-class CanvasView;
+class CanvasState;
 class QPushButton;
 
 // Minus, "Match" and plus, at the leading end of the canvas's bottom bar. "Match" hands the shown
@@ -21,7 +21,7 @@ public:
     static constexpr int matchButtonWidth = 100;
     static constexpr int cleanUpDelayMs = 300;
 
-    MatchControls(SharedObjects shared, CanvasView& canvas, QWidget* parent = nullptr);
+    MatchControls(SharedObjects shared, CanvasState& canvas, QWidget* parent = nullptr);
 
     // Matching is unavailable: no image, or an image without any box (deleted ones count).
     bool disableButton() const;
@@ -34,7 +34,7 @@ private:
     void showFailure(const QString& message);
 
     SharedObjects m_shared;
-    CanvasView& m_canvas;
+    CanvasState& m_canvas;
     QPushButton* m_minusButton;
     QPushButton* m_matchButton;
     QPushButton* m_plusButton;

@@ -10,8 +10,6 @@ namespace
 // A pinch counts only once the fingers have moved this far apart (or together), so a two-finger
 // touch that barely changes the distance does not zoom.
 constexpr double minimumScaleDelta = 0.01;
-constexpr double minimumZoom = 0.3;
-constexpr double maximumZoom = 2.0;
 constexpr int wheelNotch = 120;
 } // namespace
 
@@ -23,34 +21,9 @@ PinchZoom::PinchZoom(SharedObjects shared, QObject* parent)
 
 void PinchZoom::watch(QObject* widget) { widget->installEventFilter(this); }
 
-void PinchZoom::change(double magnification)
-{
-    ImageManager& images = m_shared.imageManager;
-    const ImagePtr image = images.currentImage();
-    if (!image)
-        return;
-    const auto cur = static_cast<size_t>(images.currentImageIndex.get());
-    const double delta = magnification / images.allPreviousScaleFactors.get()[cur];
-    // Recorded even when the step is refused: the next change is measured from here.
-    images.allPreviousScaleFactors.modify([&](auto& v) { v[cur] = magnification; });
-    const double zoom = images.allCurrentScaleFactors.get()[cur] * delta;
-    if (!(minimumZoom < zoom && zoom < maximumZoom))
-        return;
-    images.allCurrentScaleFactors.modify([&](auto& v) { v[cur] = zoom; });
-    m_shared.boundingBoxManager.updateScalingFactor(delta, images.currentImageIndex, false, zoom);
-    image->scaledWidth = image->originalWidth * zoom;
-    image->scaledHeight = image->originalHeight * zoom;
-}
+void PinchZoom::change(double magnification) { m_shared.imageManager.pinchChanged(magnification); }
 
-void PinchZoom::end()
-{
-    ImageManager& images = m_shared.imageManager;
-    if (!images.hasCurrentImage())
-        return;
-    const auto cur = static_cast<size_t>(images.currentImageIndex.get());
-    images.allPreviousScaleFactors.modify([&](auto& v) { v[cur] = 1.0; });
-    images.updateScalingFactor();
-}
+void PinchZoom::end() { m_shared.imageManager.pinchEnded(); }
 
 bool PinchZoom::nativeGesture(const QNativeGestureEvent& event)
 {

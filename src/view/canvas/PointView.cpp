@@ -45,16 +45,10 @@ PointView::PointView(SharedObjects shared, BoxPtr boundingBox, Handle handle)
     }
 }
 
-std::int64_t PointView::indexInCurrentList() const
-{
-    return m_shared.boundingBoxManager.getIndex(m_boundingBox, m_shared.imageManager.currentImageIndex);
-}
-
 // Upper bounds are applied last, so they win where the bounds cross.
 void PointView::dragChanged(Point location)
 {
     m_isDragOn = true;
-    const std::int64_t index = indexInCurrentList();
     if (m_handle == Handle::Start) {
         m_startLocRect = { std::min(m_endLocRect.x, std::max(0.0, location.x)),
             std::min(m_endLocRect.y, std::max(0.0, location.y)) };
@@ -65,26 +59,19 @@ void PointView::dragChanged(Point location)
         m_endLocRect = { std::min(w, std::max(m_startLocRect.x, location.x)),
             std::min(h, std::max(m_startLocRect.y, location.y)) };
     }
-    if (index < 0)
-        return;
-    writeCorner(index);
-    // Storing the box back in its own place tells every view of the boxes that it changed.
-    m_shared.boundingBoxManager.replaceBox(index, m_shared.imageManager.currentImageIndex, m_boundingBox);
+    writeCorner();
 }
 
 void PointView::dragEnded()
 {
     m_isDragOn = false;
-    const std::int64_t index = indexInCurrentList();
-    if (index >= 0)
-        writeCorner(index);
+    writeCorner();
 }
 
-void PointView::writeCorner(std::int64_t index)
+// A box no longer in the current image's list is left alone.
+void PointView::writeCorner()
 {
-    const BoxPtr box = m_shared.boundingBoxManager.boxAt(index, m_shared.imageManager.currentImageIndex);
-    if (m_handle == Handle::Start)
-        box->setStartLocation(m_startLocRect);
-    else
-        box->setEndLocation(m_endLocRect);
+    const bool start = m_handle == Handle::Start;
+    m_shared.boundingBoxManager.setCorner(m_boundingBox, m_shared.imageManager.currentImageIndex,
+        start ? BoxCorner::Start : BoxCorner::End, start ? m_startLocRect : m_endLocRect);
 }

@@ -39,9 +39,7 @@ public:
     Handle handle() const { return m_handle; }
 
 private:
-    // The box's position in the current image's list, -1 when it is no longer there.
-    std::int64_t indexInCurrentList() const;
-    void writeCorner(std::int64_t index);
+    void writeCorner();
 
     SharedObjects m_shared;
     BoxPtr m_boundingBox;

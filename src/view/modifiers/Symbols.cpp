@@ -176,6 +176,87 @@ void multiplyCircleFill(QPainter& p)
     p.fillPath(disc.subtracted(stroker.createStroke(lines)), p.brush());
 }
 
+// 24 x 24: the details panel's symbols.
+QPainterPath disc()
+{
+    QPainterPath path;
+    path.addEllipse(QPointF(12, 12), 10, 10);
+    return path;
+}
+
+// A filled disc with a stroked shape cut out of it.
+void discWithCutOut(QPainter& p, const QPainterPath& lines, double width = 2.4)
+{
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    p.fillPath(disc().subtracted(stroker.createStroke(lines)), p.brush());
+}
+
+void questionmarkCircleFill(QPainter& p)
+{
+    QPainterPath mark;
+    mark.moveTo(9, 9.5);
+    mark.cubicTo(9, 6.5, 15, 6.5, 15, 9.5);
+    mark.cubicTo(15, 11.5, 12, 11.5, 12, 14);
+    QPainterPath dot;
+    dot.addEllipse(QPointF(12, 17.5), 1.4, 1.4);
+    QPainterPathStroker stroker;
+    stroker.setWidth(2.4);
+    stroker.setCapStyle(Qt::RoundCap);
+    p.fillPath(disc().subtracted(stroker.createStroke(mark)).subtracted(dot), p.brush());
+}
+
+void chevronDownCircleFill(QPainter& p)
+{
+    QPainterPath chevron;
+    chevron.moveTo(7.5, 10);
+    chevron.lineTo(12, 14.5);
+    chevron.lineTo(16.5, 10);
+    discWithCutOut(p, chevron);
+}
+
+void locationNorthCircleFill(QPainter& p)
+{
+    QPainterPath arrow;
+    arrow.moveTo(12, 5.5);
+    arrow.lineTo(17, 17.5);
+    arrow.lineTo(12, 14.5);
+    arrow.lineTo(7, 17.5);
+    arrow.closeSubpath();
+    p.fillPath(disc().subtracted(arrow), p.brush());
+}
+
+// An outlined circle with an arrow pointing up, turned by a multiple of a quarter turn.
+void arrowCircle(QPainter& p, double degrees)
+{
+    p.setBrush(Qt::NoBrush);
+    QPen thin = p.pen();
+    thin.setWidthF(1.6);
+    p.setPen(thin);
+    p.drawEllipse(QPointF(12, 12), 10, 10);
+    p.translate(12, 12);
+    p.rotate(degrees);
+    p.translate(-12, -12);
+    p.drawLine(QPointF(12, 17), QPointF(12, 7));
+    const QPointF head[] = { { 8, 11 }, { 12, 7 }, { 16, 11 } };
+    p.drawPolyline(head, int(std::size(head)));
+}
+
+void arrowUpCircle(QPainter& p) { arrowCircle(p, 0); }
+void arrowRightCircle(QPainter& p) { arrowCircle(p, 90); }
+void arrowDownCircle(QPainter& p) { arrowCircle(p, 180); }
+void arrowLeftCircle(QPainter& p) { arrowCircle(p, 270); }
+
+void chartBarFill(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(3, 13, 5, 8), 1, 1);
+    p.drawRoundedRect(QRectF(9.5, 8, 5, 13), 1, 1);
+    p.drawRoundedRect(QRectF(16, 3, 5, 18), 1, 1);
+}
+
 struct Symbol {
     const char* name; // the name the program uses
     const char* themeIcon; // the freedesktop name; none where the drawing alone fits
@@ -201,6 +282,14 @@ constexpr Symbol symbols[] = {
     { "chevron.backward", nullptr, 16, chevronBackward },
     { "chevron.forward", nullptr, 16, chevronForward },
     { "multiply.circle.fill", nullptr, 16, multiplyCircleFill },
+    { "questionmark.circle.fill", nullptr, 24, questionmarkCircleFill },
+    { "chevron.down.circle.fill", nullptr, 24, chevronDownCircleFill },
+    { "location.north.circle.fill", nullptr, 24, locationNorthCircleFill },
+    { "arrow.up.circle", nullptr, 24, arrowUpCircle },
+    { "arrow.left.circle", nullptr, 24, arrowLeftCircle },
+    { "arrow.right.circle", nullptr, 24, arrowRightCircle },
+    { "arrow.down.circle", nullptr, 24, arrowDownCircle },
+    { "chart.bar.fill", nullptr, 24, chartBarFill },
 };
 
 const Symbol* find(const QString& name)

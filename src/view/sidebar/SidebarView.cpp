@@ -42,10 +42,10 @@ SidebarView::SidebarView(SharedObjects shared, QWidget* parent)
     SidebarIcon* save = makeIcon(QStringLiteral("Save"), QStringLiteral("externaldrive.fill"),
         SidebarIconType::SaveJSON, Palette::indigo, QString(), [this] { m_savePopover->toggle(); });
     SidebarIcon* zoomIn = makeIcon(QStringLiteral("Zoom In"), QStringLiteral("plus.magnifyingglass"),
-        SidebarIconType::ZoomIn, Palette::blue, QStringLiteral("Upscales the image"), [this] { zoom(zoomInFactor); });
+        SidebarIconType::ZoomIn, Palette::blue, QStringLiteral("Upscales the image"), [this] { zoom(ImageManager::zoomInFactor); });
     SidebarIcon* zoomOut
         = makeIcon(QStringLiteral("Zoom Out"), QStringLiteral("minus.magnifyingglass"), SidebarIconType::ZoomOut,
-            Palette::blue, QStringLiteral("Downscales the image"), [this] { zoom(zoomOutFactor); });
+            Palette::blue, QStringLiteral("Downscales the image"), [this] { zoom(ImageManager::zoomOutFactor); });
     SidebarIcon* settings = makeIcon(QStringLiteral("Settings"), QStringLiteral("gear"), SidebarIconType::Settings,
         Palette::pink, QString(), [this] { m_settingsPopover->toggle(); });
     m_savePopover = new SavePopover(shared, save);
@@ -125,5 +125,5 @@ void SidebarView::setCursorMode(CursorMode mode)
 
 void SidebarView::zoom(double factor)
 {
-    ZoomTransition::instance().animatedZoomStep(m_shared.imageManager, m_shared.boundingBoxManager, factor);
+    ZoomTransition::instance().animatedZoomStep(m_shared.imageManager, factor);
 }

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "model/ChartData.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QBarSeries;
+class QChartView;
+
+// The bar chart of the class statistics: one bar per class in the given order, its count above it
+// and a colour of its own, under the title "Bar Chart"; 50 points wide per class, 100 at least.
+class ClassBarChart : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int widthPerClass = 50;
+    static constexpr int minimumWidth = 100;
+    static constexpr int chartHeight = 300;
+
+    explicit ClassBarChart(QWidget* parent = nullptr);
+
+    void setData(const std::vector<ChartData>& rows);
+    QBarSeries* series() const { return m_series; }
+
+private:
+    QChartView* m_view;
+    QBarSeries* m_series = nullptr;
+};

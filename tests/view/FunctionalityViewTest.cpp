@@ -1,0 +1,416 @@
+#include "view/functionality/FunctionalityView.h"
+
+#include "CanvasFixture.h"
+#include "view/Popover.h"
+#include "view/canvas/BoxInfoField.h"
+#include "view/functionality/bar/FunctionalityBar.h"
+#include "view/functionality/bar/FunctionalityBarIcon.h"
+#include "view/functionality/details/BoxDetailsView.h"
+#include "view/functionality/details/CardTitle.h"
+#include "view/functionality/details/ClassBarChart.h"
+#include "view/functionality/details/ClassStatisticsView.h"
+#include "view/functionality/details/DetailsCard.h"
+#include "view/functionality/details/ImageDetailsView.h"
+#include "view/functionality/details/InfoRow.h"
+
+#include <QToolButton>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSet>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+// The details column of a window as wide as the narrowest it may be, over the fixture's objects.
+struct Panel : CanvasFixture {
+    FunctionalityBarNavigator navigator;
+    FunctionalityView view { shared, navigator };
+
+    Panel()
+    {
+        view.resize(FunctionalityView::minimumColumnWidth, 760);
+        view.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));
+    }
+    ~Panel()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (qobject_cast<BoxInfoField*>(window))
+                window->close();
+        settle();
+    }
+
+    FunctionalityBarIcon* icon(FunctionalityTabMode tab) const { return view.bar()->icon(tab); }
+    void showTab(FunctionalityTabMode tab) { click(icon(tab), icon(tab)->symbolRect().center().toPoint()); }
+    ImageDetailsView* images() const { return qobject_cast<ImageDetailsView*>(view.panel()); }
+    BoxDetailsView* boxes() const { return qobject_cast<BoxDetailsView*>(view.panel()); }
+    static void click(QWidget* widget, QPoint at)
+    {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+        settle();
+    }
+    static void click(QAbstractButton* button) { click(button, button->rect().center()); }
+    static void clickSymbol(CardTitle* title) { click(title, title->symbolRect().center().toPoint()); }
+    static void clickCaption(CardTitle* title) { click(title, title->captionRect().center().toPoint()); }
+    // Whether a card's rows show, once its fold is over.
+    static bool rowsShown(DetailsCard* card, InfoRow* row)
+    {
+        if (card->isFolding())
+            return card->isCollapsed(); // not yet what the fold makes of them
+        settle();
+        return row->isVisibleTo(row->window()) && row->height() > 0;
+    }
+    std::vector<BoxInfoField*> editors() const
+    {
+        std::vector<BoxInfoField*> result;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* editor = qobject_cast<BoxInfoField*>(window); editor && editor->isVisible())
+                result.push_back(editor);
+        return result;
+    }
+    BoxPtr selectedBox(std::int64_t image, Point start, Point end, const QString& label = {}, bool isTemplate = false)
+    {
+        BoxPtr box = addBox(image, start, end, label, isTemplate);
+        boundingBoxManager.select(box);
+        settle();
+        return box;
+    }
+};
+} // namespace
+
+TEST(FunctionalityView, TheTabChangesOnlyByAClickOnItsSymbolAndAPanelShownAgainStartsAfresh)
+{
+    Panel p;
+    const struct {
+        FunctionalityTabMode tab;
+        const char* help;
+    } icons[] = { { FunctionalityTabMode::ImageDetails, "Image Details" },
+        { FunctionalityTabMode::BoxDetails, "Selected Bounding Box Property" } };
+    for (const auto& i : icons) {
+        EXPECT_EQ(p.icon(i.tab)->toolTip(), i.help);
+        EXPECT_EQ(p.icon(i.tab)->accessibleName(), i.help);
+    }
+    ASSERT_TRUE(p.images());
+    EXPECT_TRUE(p.icon(FunctionalityTabMode::ImageDetails)->highlighted());
+
+    // The highlight around the symbol takes no click; drawing and selecting boxes leave the tab alone.
+    FunctionalityBarIcon* boxIcon = p.icon(FunctionalityTabMode::BoxDetails);
+    p.click(boxIcon, QPoint(2, int(boxIcon->highlightRect().center().y())));
+    p.open("a.png");
+    p.boundingBoxManager.addDrawnBox(
+        std::make_shared<BoundingBoxProperty>(Point { 1, 1 }, Point { 9, 9 }, ""), 0, nullptr);
+    p.settle();
+    ASSERT_TRUE(p.images());
+
+    // Under the pointer the symbol grows to 1.4 times its size; the highlight does not.
+    const QRectF highlight = boxIcon->highlightRect();
+    QTest::mouseMove(boxIcon, boxIcon->symbolRect().center().toPoint());
+    QTRY_COMPARE(boxIcon->currentScale(), 1.4);
+    EXPECT_EQ(boxIcon->highlightRect(), highlight);
+    QTest::mouseMove(boxIcon, QPoint(1, 1));
+    QTRY_COMPARE(boxIcon->currentScale(), 1.0);
+
+    p.showTab(FunctionalityTabMode::BoxDetails);
+    BoxDetailsView* boxes = p.boxes();
+    ASSERT_TRUE(boxes);
+    EXPECT_TRUE(boxIcon->highlighted());
+    EXPECT_FALSE(p.icon(FunctionalityTabMode::ImageDetails)->highlighted());
+    // The shown tab's icon again: the same panel stays.
+    p.showTab(FunctionalityTabMode::BoxDetails);
+    EXPECT_EQ(p.boxes(), boxes);
+
+    // A collapsed card and an open popover do not outlive their panel.
+    p.clickCaption(boxes->cardTitle());
+    p.click(boxes->row(BoxDetailsView::TemplateRow)->titleButton());
+    EXPECT_TRUE(boxes->row(BoxDetailsView::TemplateRow)->popover()->isVisible());
+    p.showTab(FunctionalityTabMode::ImageDetails);
+    p.showTab(FunctionalityTabMode::BoxDetails);
+    ASSERT_TRUE(p.boxes());
+    EXPECT_FALSE(p.boxes()->card()->isCollapsed());
+    EXPECT_FALSE(p.boxes()->row(BoxDetailsView::TemplateRow)->popover()->isVisible());
+    EXPECT_TRUE(p.rowsShown(p.boxes()->card(), p.boxes()->row(BoxDetailsView::ClassLabelRow)));
+}
+
+TEST(FunctionalityView, BoxDetailsShowTheSelectedBoxWhileTheCurrentImageShowsABox)
+{
+    Panel p;
+    p.showTab(FunctionalityTabMode::BoxDetails);
+    const auto shows = [&] { return p.boxes()->showsBox(); };
+    EXPECT_FALSE(shows()); // no box lists at all
+    EXPECT_EQ(p.boxes()->placeholder()->text(), "No Box Selected");
+    p.open("a.png");
+    p.addBox(0, { 1, 1 }, { 5, 5 });
+    p.settle();
+    EXPECT_FALSE(shows()); // nothing selected
+
+    // The values as the card writes them.
+    const struct {
+        Point start, end;
+        const char* label;
+        bool isTemplate;
+        const char *startText, *endText, *templateText;
+    } cases[] = {
+        { { 12, 7.25 }, { 30, 40 }, "cat", true, "(12.0,7.3)", "(30.0,40.0)", "True" },
+        { { 7.24, -0.04 }, { 0.05, 1234.56 }, "", false, "(7.2,-0.0)", "(0.1,1234.6)", "False" },
+    };
+    for (const auto& c : cases) {
+        p.selectedBox(0, c.start, c.end, c.label, c.isTemplate);
+        ASSERT_TRUE(shows());
+        BoxDetailsView* view = p.boxes();
+        EXPECT_EQ(view->row(BoxDetailsView::ClassLabelRow)->value(), c.label);
+        EXPECT_EQ(view->row(BoxDetailsView::StartLocationRow)->value(), c.startText);
+        EXPECT_EQ(view->row(BoxDetailsView::EndLocationRow)->value(), c.endText);
+        EXPECT_EQ(view->row(BoxDetailsView::TemplateRow)->value(), c.templateText);
+    }
+
+    // The card follows the box through the editor's Save, a drag and a zoom step, with no click on it.
+    BoxPtr box = p.boundingBoxManager.currentSelectedBox;
+    p.boundingBoxManager.applyEdit(box, 0, { "dog", Point { 20, 10 }, Point { 40, 30 }, true }, 1.0);
+    p.boundingBoxManager.moveBox(box, 0, { 5, 5 }, { 100, 80 });
+    p.settle();
+    EXPECT_EQ(p.boxes()->row(BoxDetailsView::ClassLabelRow)->value(), "dog");
+    EXPECT_EQ(p.boxes()->row(BoxDetailsView::StartLocationRow)->value(), "(25.0,15.0)");
+    p.imageManager.zoomStep(ImageManager::zoomInFactor);
+    p.settle();
+    box = p.boundingBoxManager.currentSelectedBox;
+    EXPECT_EQ(p.boxes()->row(BoxDetailsView::EndLocationRow)->value(), "(45.0,35.0)");
+
+    // Every box of the current image deleted: nothing to show, whatever stays selected.
+    const BoundingBoxManager::BoxList list = *p.boundingBoxManager.boxesOf(0);
+    for (const BoxPtr& other : list) {
+        if (other != box && other->toShow()) {
+            p.boundingBoxManager.select(other);
+            p.boundingBoxManager.deleteSelection(0);
+        }
+    }
+    p.boundingBoxManager.select(box);
+    p.settle();
+    EXPECT_TRUE(shows());
+    p.boundingBoxManager.deleteSelection(0);
+    p.boundingBoxManager.select(box);
+    p.settle();
+    EXPECT_FALSE(shows());
+}
+
+TEST(FunctionalityView, ThePadNudgesTheSelectedBoxOnePointUnlessItsEdgeWouldReachTheBorder)
+{
+    Panel p;
+    p.open("wide.png", 200, 100);
+    p.showTab(FunctionalityTabMode::BoxDetails);
+    const struct {
+        NudgeDirection direction;
+        const char* help;
+        Point start, end;
+        bool moves;
+        Point movedStart;
+    } cases[] = {
+        { NudgeDirection::Up, "Move the selected box upwards", { 10, 1.5 }, { 20, 9 }, true, { 10, 0.5 } },
+        { NudgeDirection::Up, "Move the selected box upwards", { 10, 1.0 }, { 20, 9 }, false, {} },
+        { NudgeDirection::Left, "Move the selected box leftwards", { 1.5, 10 }, { 9, 20 }, true, { 0.5, 10 } },
+        { NudgeDirection::Left, "Move the selected box leftwards", { 1.0, 10 }, { 9, 20 }, false, {} },
+        { NudgeDirection::Right, "Move the selected box rightwards", { 150, 5 }, { 198.5, 9 }, true, { 151, 5 } },
+        { NudgeDirection::Right, "Move the selected box rightwards", { 150, 5 }, { 199.0, 9 }, false, {} },
+        { NudgeDirection::Down, "Move the selected box downwards", { 5, 50 }, { 9, 98.5 }, true, { 5, 51 } },
+        { NudgeDirection::Down, "Move the selected box downwards", { 5, 50 }, { 9, 99.0 }, false, {} },
+    };
+    for (const auto& c : cases) {
+        const BoxPtr box = p.selectedBox(0, c.start, c.end, "cat", true);
+        const std::int64_t k = p.boundingBoxManager.getIndex(box, 0);
+        QAbstractButton* arrow = p.boxes()->arrow(c.direction);
+        EXPECT_EQ(arrow->accessibleName(), c.help);
+        EXPECT_EQ(arrow->toolTip(), c.help);
+        p.click(arrow);
+        const BoxPtr now = p.boundingBoxManager.boxAt(k, 0);
+        EXPECT_EQ(p.boundingBoxManager.boxesOf(0)->size(), size_t(k + 1)) << c.help;
+        EXPECT_EQ(p.boundingBoxManager.currentSelectedBox.get(), now) << c.help;
+        if (!c.moves) {
+            EXPECT_EQ(now, box) << c.help << " " << c.end.x;
+            continue;
+        }
+        ASSERT_NE(now, box) << c.help;
+        EXPECT_EQ(now->startLocation().x, c.movedStart.x) << c.help;
+        EXPECT_EQ(now->startLocation().y, c.movedStart.y) << c.help;
+        EXPECT_EQ(now->classLabel(), "cat");
+        EXPECT_TRUE(now->markTemplate());
+        EXPECT_EQ(
+            p.boxes()->row(BoxDetailsView::StartLocationRow)->value(), BoxDetailsView::locationText(c.movedStart));
+    }
+
+    // A selected box of another image: the arrows move nothing.
+    p.open("other.png");
+    const BoxPtr elsewhere = p.selectedBox(1, { 20, 20 }, { 30, 30 });
+    p.click(p.boxes()->arrow(NudgeDirection::Right));
+    EXPECT_EQ(p.boundingBoxManager.currentSelectedBox.get(), elsewhere);
+    EXPECT_EQ(elsewhere->startLocation().x, 20);
+}
+
+TEST(FunctionalityView, CardsCollapseByTheirTitleAndRowsOpenTheirPopovers)
+{
+    Panel p;
+    p.open("a.png");
+    p.selectedBox(0, { 2, 2 }, { 8, 8 }, "cat");
+
+    // Image details: only the chevron folds the card; a row's question mark opens its popover until "Close".
+    ImageDetailsView* images = p.images();
+    p.clickCaption(images->cardTitle());
+    EXPECT_FALSE(images->card()->isCollapsed());
+    p.clickSymbol(images->cardTitle());
+    QTRY_VERIFY(!p.rowsShown(images->card(), images->row(ImageDetailsView::NameRow)));
+    QTRY_COMPARE(images->cardTitle()->turnDegrees(), -90.0);
+    p.clickSymbol(images->cardTitle());
+    QTRY_VERIFY(p.rowsShown(images->card(), images->row(ImageDetailsView::NameRow)));
+    InfoRow* dimension = images->row(ImageDetailsView::DimensionRow);
+    p.click(dimension->titleButton());
+    EXPECT_TRUE(dimension->popover()->isVisible());
+    p.click(dimension->titleButton());
+    EXPECT_TRUE(dimension->popover()->isVisible());
+    EXPECT_EQ(dimension->popoverButton()->text(), "Close");
+    p.click(dimension->popoverButton());
+    EXPECT_FALSE(dimension->popover()->isVisible());
+
+    // Box details: the caption folds the card, and the pad's symbol turns with it.
+    p.showTab(FunctionalityTabMode::BoxDetails);
+    BoxDetailsView* boxes = p.boxes();
+    p.clickCaption(boxes->cardTitle());
+    QTRY_VERIFY(!p.rowsShown(boxes->card(), boxes->row(BoxDetailsView::TemplateRow)));
+    QTRY_COMPARE(boxes->padTitle()->turnDegrees(), -90.0);
+    p.clickCaption(boxes->padTitle());
+    p.clickSymbol(boxes->cardTitle());
+    QTRY_VERIFY(p.rowsShown(boxes->card(), boxes->row(BoxDetailsView::TemplateRow)));
+    QTRY_COMPARE(boxes->padTitle()->turnDegrees(), 0.0);
+
+    // A second press on a row's question mark closes its popover; "Edit" closes it and opens one more
+    // editor of the selected box each time.
+    InfoRow* label = boxes->row(BoxDetailsView::ClassLabelRow);
+    p.click(label->titleButton());
+    ASSERT_TRUE(label->popover()->isVisible());
+    p.click(label->titleButton());
+    EXPECT_FALSE(label->popover()->isVisible());
+    for (size_t opened : { 1u, 2u }) {
+        p.click(label->titleButton());
+        p.click(label->popoverButton());
+        EXPECT_FALSE(label->popover()->isVisible());
+        const auto editors = p.editors();
+        ASSERT_EQ(editors.size(), opened);
+        for (BoxInfoField* editor : editors) {
+            EXPECT_EQ(editor->windowTitle(), "Bounding Box");
+            EXPECT_EQ(editor->boundingBox(), p.boundingBoxManager.currentSelectedBox.get());
+        }
+    }
+}
+
+TEST(FunctionalityView, ImageDetailsFollowTheCurrentImageAndItsShownBoxes)
+{
+    Panel p;
+    EXPECT_FALSE(p.images()->showsImage());
+    EXPECT_EQ(p.images()->placeholder()->text(), "No Image");
+    EXPECT_TRUE(p.images()->placeholder()->font().italic());
+
+    p.open("street.jpeg", 1920, 1080);
+    p.open("b.png", 30, 20);
+    p.settle();
+    ASSERT_TRUE(p.images()->showsImage());
+    const auto values = [&] {
+        std::vector<QString> result;
+        for (auto row : { ImageDetailsView::NameRow, ImageDetailsView::DimensionRow, ImageDetailsView::BoxCountRow })
+            result.push_back(p.images()->row(row)->value());
+        return result;
+    };
+    EXPECT_EQ(values(), (std::vector<QString> { "street.jpeg", "1920 x 1080", "0" }));
+    p.selectedBox(0, { 1, 1 }, { 4, 4 });
+    p.addBox(0, { 5, 5 }, { 9, 9 });
+    p.addBox(1, { 5, 5 }, { 9, 9 });
+    p.settle();
+    EXPECT_EQ(values()[2], "2");
+    p.boundingBoxManager.deleteSelection(0);
+    p.settle();
+    EXPECT_EQ(values()[2], "1");
+    p.boundingBoxManager.undoDelete(p.imageManager.imageCount());
+    p.settle();
+    EXPECT_EQ(values()[2], "2");
+    p.imageManager.showImage(1);
+    p.settle();
+    EXPECT_EQ(values(), (std::vector<QString> { "b.png", "30 x 20", "1" }));
+    p.imageManager.removeCurrentImage();
+    p.imageManager.removeCurrentImage();
+    p.settle();
+    EXPECT_FALSE(p.images()->showsImage());
+}
+
+TEST(FunctionalityView, ClassStatisticsCountTheShownBoxesOfEveryImageInDescendingOrder)
+{
+    Panel p;
+    p.open("a.png");
+    p.open("b.png");
+    for (const char* label : { "cat", "dog", "Cat", "", "dog" })
+        p.addBox(0, { 1, 1 }, { 4, 4 }, QString::fromUtf8(label));
+    p.addBox(1, { 1, 1 }, { 4, 4 }, "cat");
+    p.boundingBoxManager.hideCurrentBox(4, 0); // the second dog
+    p.settle();
+    ClassStatisticsView* statistics = p.images()->statistics();
+    using Rows = std::vector<std::pair<QString, QString>>;
+    const Rows expected { { "dog", "1" }, { "cat", "2" }, { "Cat", "1" }, { "", "1" } };
+    EXPECT_EQ(statistics->shownRows(), expected);
+
+    // The chart: one bar per class in the table's order, its count above it, each in its own colour.
+    p.click(statistics->chartButton());
+    ASSERT_TRUE(statistics->chartPopover()->isVisible());
+    const auto bars = [&] {
+        Rows result;
+        for (QBarSet* set : statistics->chart()->series()->barSets())
+            result.emplace_back(set->label(), QString::number(set->at(0)));
+        return result;
+    };
+    EXPECT_EQ(bars(), expected);
+    QBarSeries* series = statistics->chart()->series();
+    EXPECT_TRUE(series->isLabelsVisible());
+    EXPECT_EQ(series->labelsPosition(), QAbstractBarSeries::LabelsOutsideEnd);
+    QSet<QRgb> colours;
+    for (QBarSet* set : series->barSets())
+        colours.insert(set->color().rgb());
+    EXPECT_EQ(colours.size(), 4);
+    EXPECT_EQ(statistics->chart()->width(), 200);
+
+    // An open chart follows the counts; the widths for none, two and ten classes.
+    const struct {
+        int classes, width;
+    } widths[] = { { 0, 100 }, { 2, 100 }, { 10, 500 } };
+    for (const auto& w : widths) {
+        for (std::int64_t image : { 0, 1 })
+            for (std::int64_t k = 0; k < std::int64_t(p.boundingBoxManager.boxesOf(image)->size()); ++k)
+                if (p.boundingBoxManager.boxAt(k, image)->toShow())
+                    p.boundingBoxManager.hideCurrentBox(k, image);
+        for (int i = 0; i < w.classes; ++i)
+            p.addBox(1, { 1, 1 }, { 4, 4 }, QString::number(i));
+        p.settle();
+        EXPECT_EQ(int(statistics->shownRows().size()), w.classes);
+        EXPECT_EQ(statistics->chart()->series()->count(), w.classes);
+        EXPECT_EQ(statistics->chart()->width(), w.width);
+    }
+    p.click(statistics->chartButton());
+    EXPECT_FALSE(statistics->chartPopover()->isVisible());
+}
+
+TEST(FunctionalityView, TheCardsFitTheNarrowestColumn)
+{
+    Panel p;
+    p.open("a rather long file name for so narrow a column.png", 12345, 10);
+    p.selectedBox(0, { 1234.56, 7890.12 }, { 11111.1, 9999.9 }, "a label longer than the column is wide");
+    const auto fits = [&](QWidget* panel) {
+        return panel->minimumSizeHint().width() + p.view.scrollArea()->verticalScrollBar()->sizeHint().width()
+            <= FunctionalityView::minimumColumnWidth;
+    };
+    EXPECT_TRUE(fits(p.images()));
+    p.showTab(FunctionalityTabMode::BoxDetails);
+    EXPECT_TRUE(fits(p.boxes()));
+    EXPECT_EQ(p.boxes()->row(BoxDetailsView::ClassLabelRow)->value(), "a label longer than the column is wide");
+}
