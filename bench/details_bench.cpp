@@ -40,9 +40,10 @@ struct Scene : WidgetBench::CanvasObjects {
     }
 };
 
+// Never destroyed: its widgets may not outlive the application, which main's return ends first.
 Scene& scene(FunctionalityTabMode tab)
 {
-    static Scene s;
+    static Scene& s = *new Scene;
     if (s.navigator.currentFunctionalityBar.get() != tab) {
         s.navigator.changeActiveFunctionalityBar(tab);
         Scene::settle();

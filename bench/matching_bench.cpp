@@ -1,6 +1,7 @@
 // Speed of Match: the whole getBoxes road (template file, bridge, scripts, result file read back)
 // against a bare sequential loop of cv2.matchTemplate + threshold + non-maximum suppression over the
 // same templates, in the same run. Usage: matching_bench [python library file] (default: own search).
+#include "BenchTools.h"
 #include "model/templatematching/PythonBridge.h"
 #include "model/templatematching/PythonRuntime.h"
 #include "viewmodel/BoundingBoxManager.h"
@@ -49,24 +50,7 @@ def baseline(threshold):
     return [k for k in kept if not any(overlap(k, (1, x, y, x + 64, y + 64)) for x, y in corners)]
 )";
 
-double seconds(auto&& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-[[noreturn]] void fail(const QString& message)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-    std::exit(1);
-}
+using namespace BenchTools;
 } // namespace
 
 int main(int argc, char** argv)

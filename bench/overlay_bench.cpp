@@ -35,9 +35,10 @@ struct Scene : WidgetBench::CanvasObjects {
     }
 };
 
+// Never destroyed: its widgets may not outlive the application, which main's return ends first.
 Scene& scene()
 {
-    static Scene s;
+    static Scene& s = *new Scene;
     return s;
 }
 

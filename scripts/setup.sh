@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev libgl-dev
   nlohmann-json3-dev libpython3-dev
   python3-opencv python3-numpy python3-pytest
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick x11-utils
   dbus dbus-x11 at-spi2-core python3-pyatspi
   qt6-qpa-plugins fonts-dejavu-core adwaita-icon-theme

@@ -10,22 +10,6 @@ namespace
 {
 void print(const QString& line) { std::cout << line.toStdString() << std::endl; }
 
-JSONData collect(
-    const BoundingBoxManager::BoxList* boxes, const QString& imageName, std::int64_t imageIndex, bool templatesOnly)
-{
-    JSONData data { imageName, imageIndex, {} };
-    if (!boxes)
-        return data;
-    for (const BoxPtr& box : *boxes) {
-        if (!box->toShow() || (templatesOnly && !box->markTemplate()))
-            continue;
-        const Point a = box->originalStartLoc();
-        const Point b = box->originalEndLoc();
-        data.shapes.push_back({ box->classLabel(), { { a.x, a.y }, { b.x, b.y } } });
-    }
-    return data;
-}
-
 bool writeFile(const QUrl& file, const QByteArray& bytes, QString* error)
 {
     QString reason;
@@ -56,7 +40,20 @@ bool writeFile(const QUrl& file, const QByteArray& bytes, QString* error)
 bool writeJson(const BoundingBoxManager::BoxList* boxes, const QUrl& file, const QString& imageName,
     std::int64_t imageIndex, bool templatesOnly, QString* error)
 {
-    const auto bytes = encodeJSONData(collect(boxes, imageName, imageIndex, templatesOnly), error);
+    JSONBoxWriter writer(imageName, imageIndex, boxes ? boxes->size() : 0);
+    for (size_t k = 0; boxes && k < boxes->size(); ++k) {
+        const BoundingBoxProperty& box = *(*boxes)[k];
+        if (!box.toShow() || (templatesOnly && !box.markTemplate()))
+            continue;
+        const Point a = box.originalStartLoc();
+        const Point b = box.originalEndLoc();
+        const double start[] { a.x, a.y }, end[] { b.x, b.y };
+        writer.beginShape(box.classLabel());
+        writer.addPoint(start);
+        writer.addPoint(end);
+        writer.endShape();
+    }
+    const auto bytes = writer.finish(error);
     return bytes && writeFile(file, *bytes, error);
 }
 } // namespace

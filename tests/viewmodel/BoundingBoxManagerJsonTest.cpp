@@ -180,6 +180,14 @@ TEST(JsonBoxFile, ReadingIsStrict)
         { R"({"imageName":"a","imageIndex":0,"shapes":[]} x)", "not valid JSON" },
         { R"([])", "is array, not an object" },
         { "", "not valid JSON" },
+        // Of a repeated key the last counts; strings are well-formed UTF-8, escapes included.
+        { R"({"imageName":"a","imageIndex":0,"shapes":[],"shapes":[{"label":5,"bboxCoord":[]}]})",
+            "\"shapes[0].label\" is number, not a string" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":[{"label":"x","bboxCoord":[[1,2],[3,{}]]}]})",
+            "\"shapes[0].bboxCoord[1][1]\" is object, not a number" },
+        { R"({"imageName":"a","imageIndex":-9223372036854775809,"shapes":[]})", "\"imageIndex\" is not a whole" },
+        { R"({"imageName":"\udc00","imageIndex":0,"shapes":[]})", "not valid JSON" },
+        { "{\"imageName\":\"\xC0\x80\",\"imageIndex\":0,\"shapes\":[]}", "ill-formed UTF-8" },
     };
     for (const auto& [bytes, reason] : rejected) {
         t.write("bad.json", bytes);
@@ -204,6 +212,18 @@ TEST(JsonBoxFile, ReadingIsStrict)
     EXPECT_EQ(data->imageIndex, 3);
     ASSERT_EQ(data->shapes.size(), 1u);
     EXPECT_EQ(data->shapes[0].bboxCoord, (std::vector<std::vector<double>> { { 1, 2, 3 }, { 4, 5.5 }, { 6, 7 } }));
+    // A byte order mark, escaped keys, deep nesting where nothing is read, "-0" as the integer 0, an
+    // underflow as 0, and a NUL byte after the object, which ends the text.
+    QByteArray odd = "\xEF\xBB\xBF{\"imag\\u0065Name\":\"\\u00e9\\ud83d\\ude00\",\"imageIndex\":0,\"deep\":";
+    odd += QByteArray(100000, '[') + QByteArray(100000, ']');
+    odd += R"(,"shapes":[{"label":1}],"shapes":[{"label":"","bboxCoord":[[-0,1e-400,-0.0]]}]})";
+    t.write("odd.json", odd + QByteArray("\0 ignored", 9));
+    const auto oddData = t.m.loadJSON(t.urlText("odd.json"));
+    ASSERT_TRUE(oddData);
+    EXPECT_EQ(oddData->imageName, QString::fromUtf8("\u00e9\U0001F600"));
+    ASSERT_EQ(oddData->shapes.size(), 1u);
+    EXPECT_TRUE(sameBits(oddData->shapes[0].bboxCoord[0][0], 0.0) && sameBits(oddData->shapes[0].bboxCoord[0][1], 0.0));
+    EXPECT_TRUE(sameBits(oddData->shapes[0].bboxCoord[0][2], -0.0));
     for (const char* index : { "-9223372036854775808", "9223372036854775807", "-0" }) {
         t.write("edge.json", QByteArray(R"({"imageName":"","imageIndex":)") + index + R"(,"shapes":[]})");
         const auto edge = t.m.loadJSON(t.urlText("edge.json"));

@@ -1,0 +1,166 @@
+// The JSON box file reader under libFuzzer, against the former reader built on nlohmann's document:
+// both take the same files into the same records and refuse the same files with the same reasons.
+// What is read writes back to the bytes the former writer gives, and reads back to itself.
+#include "model/JSONData.h"
+
+#include <nlohmann/json.hpp>
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+using Json = nlohmann::ordered_json;
+
+struct Fault {
+    std::string text;
+};
+
+std::string join(const std::string& path, const std::string& key) { return path.empty() ? key : path + "." + key; }
+std::string at(const std::string& path, size_t index) { return path + "[" + std::to_string(index) + "]"; }
+
+[[noreturn]] void wrongType(const Json& value, const std::string& where, const char* wanted)
+{
+    throw Fault { "\"" + where + "\" is " + value.type_name() + ", not " + wanted };
+}
+
+const Json& member(const Json& object, const char* key, const std::string& path)
+{
+    const auto it = object.find(key);
+    if (it == object.end())
+        throw Fault { "missing key \"" + join(path, key) + "\"" };
+    if (it->is_null())
+        throw Fault { "\"" + join(path, key) + "\" is null" };
+    return *it;
+}
+
+QString formerString(const Json& object, const char* key, const std::string& path)
+{
+    const Json& value = member(object, key, path);
+    if (!value.is_string())
+        wrongType(value, join(path, key), "a string");
+    return QString::fromStdString(value.get_ref<const std::string&>());
+}
+
+std::int64_t formerIndex(const Json& value)
+{
+    const std::string range = "\"imageIndex\" is not a whole number in the signed 64-bit range";
+    if (value.is_number_unsigned()) {
+        if (value.get<std::uint64_t>() > std::uint64_t(INT64_MAX))
+            throw Fault { range };
+        return std::int64_t(value.get<std::uint64_t>());
+    }
+    if (value.is_number_integer())
+        return value.get<std::int64_t>();
+    if (!value.is_number_float())
+        wrongType(value, "imageIndex", "a number");
+    const double v = value.get<double>(), twoTo63 = 9223372036854775808.0;
+    if (!std::isfinite(v) || std::trunc(v) != v || v <= -twoTo63 || v >= twoTo63)
+        throw Fault { range };
+    return std::int64_t(v);
+}
+
+std::optional<JSONData> formerDecode(const QByteArray& bytes, QString* error)
+{
+    try {
+        const Json root = Json::parse(bytes.begin(), bytes.end());
+        if (!root.is_object())
+            wrongType(root, "(file)", "an object");
+        JSONData data;
+        data.imageName = formerString(root, "imageName", "");
+        data.imageIndex = formerIndex(member(root, "imageIndex", ""));
+        const Json& shapes = member(root, "shapes", "");
+        if (!shapes.is_array())
+            wrongType(shapes, "shapes", "a list");
+        for (size_t s = 0; s < shapes.size(); ++s) {
+            const std::string where = at("shapes", s);
+            if (!shapes[s].is_object())
+                wrongType(shapes[s], where, "an object");
+            ShapeData& shape = data.shapes.emplace_back();
+            shape.label = formerString(shapes[s], "label", where);
+            const Json& points = member(shapes[s], "bboxCoord", where);
+            if (!points.is_array())
+                wrongType(points, join(where, "bboxCoord"), "a list of points");
+            for (size_t i = 0; i < points.size(); ++i) {
+                if (!points[i].is_array())
+                    wrongType(points[i], at(join(where, "bboxCoord"), i), "a list of numbers");
+                auto& numbers = shape.bboxCoord.emplace_back();
+                for (size_t k = 0; k < points[i].size(); ++k) {
+                    if (!points[i][k].is_number())
+                        wrongType(points[i][k], at(at(join(where, "bboxCoord"), i), k), "a number");
+                    numbers.push_back(points[i][k].get<double>());
+                }
+            }
+        }
+        return data;
+    } catch (const Fault& fault) {
+        *error = QString::fromStdString(fault.text);
+    } catch (const Json::exception& e) {
+        *error = QStringLiteral("not valid JSON: %1").arg(QString::fromUtf8(e.what()));
+    }
+    return std::nullopt;
+}
+
+QByteArray formerEncode(const JSONData& data)
+{
+    Json shapes = Json::array();
+    for (const ShapeData& shape : data.shapes)
+        shapes.push_back(Json { { "label", shape.label.toStdString() }, { "bboxCoord", shape.bboxCoord } });
+    const Json root { { "imageName", data.imageName.toStdString() }, { "imageIndex", data.imageIndex },
+        { "shapes", std::move(shapes) } };
+    QByteArray out;
+    for (const char c : root.dump()) {
+        if (c == '/')
+            out.append('\\');
+        out.append(c);
+    }
+    return out;
+}
+
+bool same(const JSONData& a, const JSONData& b)
+{
+    if (a.imageName != b.imageName || a.imageIndex != b.imageIndex || a.shapes.size() != b.shapes.size())
+        return false;
+    for (size_t s = 0; s < a.shapes.size(); ++s) {
+        const auto &p = a.shapes[s].bboxCoord, &q = b.shapes[s].bboxCoord;
+        if (a.shapes[s].label != b.shapes[s].label || p.size() != q.size())
+            return false;
+        for (size_t i = 0; i < p.size(); ++i)
+            if (p[i].size() != q[i].size()
+                || !std::equal(p[i].begin(), p[i].end(), q[i].begin(), [](double x, double y) {
+                       return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
+                   }))
+                return false;
+    }
+    return true;
+}
+
+void check(bool ok, const char* what, const QString& detail)
+{
+    if (ok)
+        return;
+    std::fprintf(stderr, "%s\n%s\n", what, qPrintable(detail));
+    std::abort();
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, size_t size)
+{
+    const QByteArray file(reinterpret_cast<const char*>(bytes), qsizetype(size));
+    QString reason, formerReason;
+    const auto read = decodeJSONData(file, &reason);
+    const auto former = formerDecode(file, &formerReason);
+    check(bool(read) == bool(former) && reason == formerReason, "The readers disagree:",
+        QStringLiteral("now: %1\nformer: %2").arg(read ? "read" : reason, former ? "read" : formerReason));
+    if (!read)
+        return 0;
+    check(same(*read, *former), "The readers read different records.", {});
+    const auto written = encodeJSONData(*read);
+    check(written && *written == formerEncode(*read),
+        "The writers disagree:", QString::fromUtf8(written.value_or("(nothing)") + "\n" + formerEncode(*read)));
+    const auto again = decodeJSONData(*written);
+    check(again && same(*again, *read), "What was written reads back otherwise:", QString::fromUtf8(*written));
+    return 0;
+}
