@@ -9,6 +9,7 @@ did not wait for (a message box): a failing test ends in seconds with the reason
 """
 
 import os
+import random
 import re
 import select
 import shutil
@@ -44,13 +45,13 @@ class XSession:
         self.program = None
         self.app = None
         self.expected = {"Kestrune"}  # the names of the windows the test waits for
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip() if select.select([pipe], [], [], 10)[0] else ""
+        # A display number of our own, far from the low ones another test's server may be freeing
+        # right now (its socket can vanish under a new server that took the same number).
+        number = ""
+        for _ in range(5):
+            number = self.start_server(random.randrange(100, 30000))
+            if number:
+                break
         if not number:
             self.close()
             raise RuntimeError("Xvfb did not start")
@@ -61,6 +62,20 @@ class XSession:
             os.makedirs(folder, mode=0o700)
             self.env[name] = folder
         self.env["QT_QPA_PLATFORM"] = "xcb"
+
+    def start_server(self, display):
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", f":{display}", "-displayfd", str(write_end), "-screen", "0",
+             f"{self.width}x{self.height}x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip() if select.select([pipe], [], [], 10)[0] else ""
+        if not number:
+            self.server.kill()
+            self.server.wait()
+        return number
 
     def use_accessibility(self):
         """The program puts its controls on the session's accessibility bus, and pyatspi in this
