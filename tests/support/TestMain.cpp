@@ -30,6 +30,10 @@ void failOnUnansweredWindow()
     // A popup holds nothing up unless something waits in an event loop for it to close.
     if (!open && QThread::currentThread()->loopLevel() > 0)
         open = QApplication::activePopupWidget();
+    // The window shown while a script runs waits for the script, not for a user: it closes by itself
+    // (a script that never ends meets the hang limit below).
+    if (open && open->inherits("ScriptWaitDialog"))
+        open = nullptr;
     if (open != seen) {
         seen = open;
         since.start();
