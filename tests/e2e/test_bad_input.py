@@ -68,7 +68,13 @@ def save_expecting_failure(x, app, path):
     dialog = x.wait_for_window("Save JSON file")
     x.type_into(dialog, path)
     x.xdotool("key", "Return")
-    x.xdotool("key", "y")  # replace the earlier file
+    # The dialog asks in a window of its own title before it replaces the earlier file; the answer
+    # goes to that window, which may not have the focus yet.
+    question = x.wait_until(lambda: max(map(int, x.visible_windows("^Save JSON file$")))
+                            if len(x.visible_windows("^Save JSON file$")) == 2 else None,
+                            "the dialog did not ask before replacing the earlier file")
+    x.xdotool("windowfocus", "--sync", str(question))
+    x.xdotool("key", "y")
     x.wait_for_window("Save Failed")
     text = " ".join(x.texts(app, "Save Failed", "alert"))
     x.press(app, "OK")

@@ -44,7 +44,8 @@ class XSession:
         self.home = tempfile.mkdtemp(prefix="kestrune-e2e-")
         self.program = None
         self.app = None
-        self.expected = {"Kestrune"}  # the names of the windows the test waits for
+        # The names of the windows the test waits for; a slow Match under load may show its wait window.
+        self.expected = {"Kestrune", "Matching…"}
         # A display number of our own, far from the low ones another test's server may be freeing
         # right now (its socket can vanish under a new server that took the same number).
         number = ""
@@ -64,10 +65,11 @@ class XSession:
         self.env["QT_QPA_PLATFORM"] = "xcb"
 
     def start_server(self, display):
+        # -noreset: a server resets when its last client leaves and refuses whoever connects meanwhile.
         read_end, write_end = os.pipe()
         self.server = subprocess.Popen(
             ["Xvfb", f":{display}", "-displayfd", str(write_end), "-screen", "0",
-             f"{self.width}x{self.height}x24", "-nolisten", "tcp"],
+             f"{self.width}x{self.height}x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
