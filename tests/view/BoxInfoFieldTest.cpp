@@ -13,7 +13,8 @@
 
 namespace
 {
-bool operator==(Point a, Point b) { return a.x == b.x && a.y == b.y; }
+using Corners = std::vector<double>;
+const QStringList cornerFields { "Start Location x", "Start Location y", "End Location x", "End Location y" };
 
 // The editor as the overlay opens it, for the box at a position of the current image's list.
 struct Editor {
@@ -32,34 +33,31 @@ struct Editor {
         OverlayScene::settle();
     }
 
-    QLineEdit* field(const QString& name) const
+    template <class W> W* find(const QString& name) const
     {
-        for (auto* edit : window->findChildren<QLineEdit*>())
-            if (edit->accessibleName() == name)
-                return edit;
-        ADD_FAILURE() << "no field " << name.toStdString();
+        for (W* w : window->findChildren<W*>())
+            if (w->accessibleName() == name || w->property("text") == name)
+                return w;
+        ADD_FAILURE() << "no " << name.toStdString();
         return nullptr;
     }
+    QLineEdit* field(const QString& name) const { return find<QLineEdit>(name); }
     QLineEdit* label() const { return field("Class Label"); }
     QCheckBox* templateSwitch() const { return window->findChild<QCheckBox*>(); }
-    QPushButton* button(const QString& text) const
-    {
-        for (auto* b : window->findChildren<QPushButton*>())
-            if (b->text() == text)
-                return b;
-        return nullptr;
-    }
+    QPushButton* button(const QString& text) const { return find<QPushButton>(text); }
+    QListWidget* classes() const { return window->findChild<QListWidget*>(); }
     QStringList coordinates() const
     {
-        return { field("Start Location x")->text(), field("Start Location y")->text(), field("End Location x")->text(),
-            field("End Location y")->text() };
+        QStringList texts;
+        for (const QString& name : cornerFields)
+            texts << field(name)->text();
+        return texts;
     }
     QStringList classRows() const
     {
         QStringList rows;
-        auto* list = window->findChild<QListWidget*>();
-        for (int i = 0; i < list->count(); ++i)
-            rows << list->item(i)->text();
+        for (int i = 0; i < classes()->count(); ++i)
+            rows << classes()->item(i)->text();
         return rows;
     }
     // Replaces a field's text by typing, as a user does after selecting it.
@@ -69,6 +67,21 @@ struct Editor {
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, text);
+    }
+    void typeCorners(const QStringList& texts) const
+    {
+        for (int i = 0; i < texts.size(); ++i)
+            type(cornerFields[i], texts[i]);
+    }
+    void key(Qt::Key key) const
+    {
+        QTest::keyClick(label(), key);
+        OverlayScene::settle();
+    }
+    void click(const QString& text) const
+    {
+        QTest::mouseClick(button(text), Qt::LeftButton);
+        OverlayScene::settle();
     }
     bool open() const { return window && window->isVisible(); }
 };
@@ -82,12 +95,9 @@ BoxPtr pixelBox(Point start, Point end, const QString& label, double zoom = 1.0,
 TEST(BoxInfoField, ShowsTheBoxAndTheClassesOfTheImagesUpToTheCurrentOne)
 {
     OverlayScene scene(3);
-    scene.add({ 0, 0 }, { 5, 5 }, "cat");
-    scene.add({ 0, 0 }, { 5, 5 }, "dog");
-    scene.add({ 0, 0 }, { 5, 5 }, "cat");
+    for (const auto& [label, image] : { std::pair { "cat", 0 }, { "dog", 0 }, { "cat", 0 }, { "", 1 }, { "Cat", 1 } })
+        scene.add({ 0, 0 }, { 5, 5 }, label, false, image);
     scene.boundingBoxManager.hideCurrentBox(1, 0);
-    scene.add({ 0, 0 }, { 5, 5 }, "", false, 1);
-    scene.add({ 0, 0 }, { 5, 5 }, "Cat", false, 1);
     scene.boundingBoxManager.appendBox(pixelBox({ 10, 20.5 }, { 110, 220 }, "cat"), 1, false);
     scene.boundingBoxManager.appendBox(pixelBox({ 1.0 / 3, 1e-05 }, { 120, 7 }, "dog", 1.0, true), 1, false);
     scene.add({ 0, 0 }, { 5, 5 }, "bird", false, 2);
@@ -106,10 +116,9 @@ TEST(BoxInfoField, ShowsTheBoxAndTheClassesOfTheImagesUpToTheCurrentOne)
     EXPECT_EQ(second.coordinates(), (QStringList { "0.3333333333333333", "", "120.0", "7.0" }));
     EXPECT_TRUE(second.templateSwitch()->isChecked());
     second.label()->setFocus();
-    QTest::keyClick(second.label(), Qt::Key_Return);
-    OverlayScene::settle();
-    const BoxPtr box = scene.boundingBoxManager.boxAt(3, 1);
-    EXPECT_TRUE(box->originalStartLoc() == (Point { 1.0 / 3, 1e-05 }));
+    second.key(Qt::Key_Return);
+    const Point start = scene.boundingBoxManager.boxAt(3, 1)->originalStartLoc();
+    EXPECT_TRUE(start.x == 1.0 / 3 && start.y == 1e-05);
     EXPECT_FALSE(second.open());
 }
 
@@ -126,39 +135,26 @@ TEST(BoxInfoField, CoordinateFieldsRefuseLettersAndSaveOnlyWhatReadsAsANumber)
         QTest::sendKeyEvent(QTest::Click, editor.field("Start Location x"), Qt::Key_Eacute, QStringLiteral("é"), {});
         EXPECT_EQ(editor.field("Start Location x")->text(), "12.5");
         QLineEdit* y = editor.field("Start Location y");
-        for (const QString& pasted : { QStringLiteral("3b"), QStringLiteral("4\u0301") }) {
+        for (const QString& pasted : { QStringLiteral("3b"), QStringLiteral("4\u0301"), QStringLiteral("-1.5 ;") }) {
             QGuiApplication::clipboard()->setText(pasted);
             y->selectAll();
             QTest::keyClick(y, Qt::Key_V, Qt::ControlModifier);
-            EXPECT_EQ(y->text(), "20.0");
+            EXPECT_EQ(y->text(), pasted.endsWith(';') ? pasted : "20.0");
         }
-        QGuiApplication::clipboard()->setText("-1.5 ;");
-        QTest::keyClick(y, Qt::Key_V, Qt::ControlModifier);
-        EXPECT_EQ(y->text(), "-1.5 ;");
-
-        editor.type("Start Location x", "-3");
-        editor.type("Start Location y", "+4");
-        editor.type("End Location x", "5.");
-        editor.type("End Location y", ".5");
-        QTest::keyClick(editor.label(), Qt::Key_Return);
-        OverlayScene::settle();
+        editor.typeCorners({ "-3", "+4", "5.", ".5" });
+        editor.key(Qt::Key_Return);
         EXPECT_FALSE(editor.open());
     }
     // Typed in image pixels, stored at the image's zoom.
-    EXPECT_TRUE(box->startLocation() == (Point { -4.5, 6 }));
-    EXPECT_TRUE(box->originalStartLoc() == (Point { -3, 4 }));
-    EXPECT_TRUE(box->endLocation() == (Point { 7.5, 0.75 }));
+    EXPECT_EQ(scene.corners(box), (Corners { -4.5, 6, 7.5, 0.75 }));
+    EXPECT_EQ(scene.corners(box, true), (Corners { -3, 4, 5, 0.5 }));
 
     // Texts that do not read leave their corner as it was; the other corner still changes.
     for (const QString& unread : QStringList { "1,5", "1 5", "-", ".", "", "1" + QString(400, '0') }) {
         Editor editor(scene, 0);
-        editor.type("Start Location x", unread);
-        editor.type("End Location x", "100");
-        editor.type("End Location y", "40");
-        QTest::keyClick(editor.label(), Qt::Key_Return);
-        OverlayScene::settle();
-        EXPECT_TRUE(box->startLocation() == (Point { -4.5, 6 })) << unread.left(8).toStdString();
-        EXPECT_TRUE(box->originalEndLoc() == (Point { 100, 40 }));
+        editor.typeCorners({ unread, "4", "100", "40" });
+        editor.key(Qt::Key_Return);
+        EXPECT_EQ(scene.corners(box), (Corners { -4.5, 6, 150, 60 })) << unread.left(8).toStdString();
         box->setEndLocation({ 0, 0 });
     }
 }
@@ -169,8 +165,7 @@ TEST(BoxInfoField, SaveNeedsALabelAndCancelWritesNothing)
     scene.add({ 0, 0 }, { 5, 5 }, "dog");
     const BoxPtr box = scene.add({ 10, 20 }, { 110, 220 }, "", true, 0, true);
     const auto unchanged = [&] {
-        return box->classLabel().isEmpty() && box->markTemplate() && box->startLocation() == (Point { 10, 20 })
-            && box->endLocation() == (Point { 110, 220 });
+        return box->classLabel().isEmpty() && box->markTemplate() && scene.corners(box) == Corners { 10, 20, 110, 220 };
     };
     ASSERT_NE(scene.view->editorWindow(), nullptr);
     scene.view->editorWindow()->dismiss();
@@ -179,13 +174,12 @@ TEST(BoxInfoField, SaveNeedsALabelAndCancelWritesNothing)
         Editor editor(scene, 1);
         EXPECT_FALSE(editor.button("Save")->isEnabled());
         QTest::keyClick(editor.label(), Qt::Key_Return);
-        QTest::mouseClick(editor.button("Save"), Qt::LeftButton);
-        OverlayScene::settle();
+        editor.click("Save");
         EXPECT_TRUE(editor.open());
         EXPECT_TRUE(unchanged());
 
         // Choosing a class fills the field only.
-        auto* list = editor.window->findChild<QListWidget*>();
+        QListWidget* list = editor.classes();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
         EXPECT_EQ(editor.label()->text(), "dog");
         EXPECT_TRUE(editor.button("Save")->isEnabled());
@@ -193,16 +187,14 @@ TEST(BoxInfoField, SaveNeedsALabelAndCancelWritesNothing)
 
         editor.type("Start Location x", "50");
         editor.templateSwitch()->click();
-        QTest::mouseClick(editor.button("Cancel"), Qt::LeftButton);
-        OverlayScene::settle();
+        editor.click("Cancel");
         EXPECT_FALSE(editor.open());
         EXPECT_TRUE(unchanged());
         EXPECT_FALSE(scene.boundingBoxManager.toShowInfoUI.get()); // a label was in the field
     }
     {
         Editor editor(scene, 1);
-        QTest::keyClick(editor.label(), Qt::Key_Escape);
-        OverlayScene::settle();
+        editor.key(Qt::Key_Escape);
         EXPECT_FALSE(editor.open());
         EXPECT_TRUE(scene.boundingBoxManager.toShowInfoUI.get()); // still no label
         EXPECT_TRUE(unchanged());
@@ -211,8 +203,7 @@ TEST(BoxInfoField, SaveNeedsALabelAndCancelWritesNothing)
         Editor editor(scene, 1);
         QTest::keyClicks(editor.label(), "bird");
         editor.templateSwitch()->click();
-        QTest::mouseClick(editor.button("Save"), Qt::LeftButton);
-        OverlayScene::settle();
+        editor.click("Save");
         EXPECT_FALSE(editor.open());
     }
     EXPECT_EQ(box->classLabel(), "bird");
@@ -233,11 +224,9 @@ TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
         QTest::keyClicks(editor.label(), "dog");
         editor.type("Start Location x", "1");
         EXPECT_FALSE(editor.button("Save")->isEnabled());
-        QTest::keyClick(editor.label(), Qt::Key_Return);
-        OverlayScene::settle();
+        editor.key(Qt::Key_Return);
         EXPECT_TRUE(editor.open());
-        QTest::keyClick(editor.label(), Qt::Key_Escape);
-        OverlayScene::settle();
+        editor.key(Qt::Key_Escape);
         EXPECT_FALSE(editor.open());
     }
     EXPECT_EQ(box->classLabel(), "cat");
@@ -251,8 +240,7 @@ TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
         scene.settle();
         editor.type("Class Label", "dog");
         editor.type("Start Location x", "7");
-        QTest::keyClick(editor.label(), Qt::Key_Return);
-        OverlayScene::settle();
+        editor.key(Qt::Key_Return);
     }
     EXPECT_EQ(box->classLabel(), "dog");
     EXPECT_EQ(box->startLocation().x, 14);
@@ -265,8 +253,7 @@ TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
         ASSERT_TRUE(scene.imageManager.zoomStep(ImageManager::zoomOutFactor));
         scene.settle();
         editor.type("Class Label", "bird");
-        QTest::keyClick(editor.label(), Qt::Key_Return);
-        OverlayScene::settle();
+        editor.key(Qt::Key_Return);
         EXPECT_FALSE(editor.open());
     }
     EXPECT_EQ(scene.boundingBoxManager.boxAt(0, 0)->classLabel(), "bird");

@@ -6,44 +6,26 @@
 #include "viewmodel/FunctionalityBarNavigator.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <map>
 
-// Stands in for the canvas: receives whatever the overlay lets through.
-class CanvasStandIn : public QWidget
-{
-public:
-    int presses = 0;
-    int moves = 0;
-    int releases = 0;
-    int contextMenus = 0;
+// Stands in for the canvas: takes and counts whatever the overlay lets through.
+struct CanvasStandIn : QWidget {
+    std::map<QEvent::Type, int> taken;
 
-protected:
-    void mousePressEvent(QMouseEvent* event) override
+    int presses() { return taken[QEvent::MouseButtonPress]; }
+    bool event(QEvent* event) override
     {
-        ++presses;
+        using T = QEvent;
+        if (!QList { T::MouseButtonPress, T::MouseMove, T::MouseButtonRelease, T::ContextMenu }.contains(event->type()))
+            return QWidget::event(event);
+        ++taken[event->type()];
         event->accept();
-    }
-    void mouseMoveEvent(QMouseEvent* event) override
-    {
-        ++moves;
-        event->accept();
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        ++releases;
-        event->accept();
-    }
-    void contextMenuEvent(QContextMenuEvent* event) override
-    {
-        ++contextMenus;
-        event->accept();
+        return true;
     }
 };
 
@@ -55,13 +37,13 @@ struct OverlayScene : CanvasFixture {
     BoxView* view = nullptr;
     QPoint origin { 50, 40 };
 
-    explicit OverlayScene(int imageCount = 1, double scaledWidth = 400, double scaledHeight = 300)
+    explicit OverlayScene(int imageCount = 1)
     {
         const QString path = TestImages::write(dir, QStringLiteral("a.png"), 400, 300);
         for (int i = 0; i < imageCount; ++i) {
             const ImagePtr image = openPath(path);
-            image->scaledWidth = scaledWidth;
-            image->scaledHeight = scaledHeight;
+            image->scaledWidth = 400;
+            image->scaledHeight = 300;
         }
         canvas.resize(600, 500);
         view = new BoxView(shared, navigator, &canvas);
@@ -89,15 +71,20 @@ struct OverlayScene : CanvasFixture {
     // Overlay coordinates of a point given in box coordinates.
     QPoint at(double x, double y) const { return origin + QPoint(int(x), int(y)); }
 
-    // One drag driven entirely through QTest, with intermediate moves past the threshold.
-    void drag(QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton)
+    // A press, moves past the threshold in steps (or the given ones), and a release at the last point.
+    void drag(QPoint from, QList<QPoint> to, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mousePress(view, button, {}, from);
-        const QPoint step = (to - from) / 4;
-        for (int i = 1; i < 4; ++i)
-            QTest::mouseMove(view, from + step * i);
-        QTest::mouseMove(view, to);
-        QTest::mouseRelease(view, button, {}, to);
+        if (to.size() == 1)
+            to = { from + (to[0] - from) / 4, from + (to[0] - from) / 2, from + (to[0] - from) * 3 / 4, to[0] };
+        for (QPoint p : to)
+            QTest::mouseMove(view, p);
+        QTest::mouseRelease(view, button, {}, to.back());
+        settle();
+    }
+    void click(QPoint at)
+    {
+        QTest::mouseClick(view, Qt::LeftButton, {}, at);
         settle();
     }
 
@@ -108,6 +95,9 @@ struct OverlayScene : CanvasFixture {
         view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
         return image;
     }
+    QColor pixel(double x, double y) const { return render().pixelColor(at(x, y)); }
+
+    const BoxPtr& selected() const { return boundingBoxManager.currentSelectedBox.get(); }
 
     // Every open editor window.
     static QList<BoxInfoField*> openEditors()
