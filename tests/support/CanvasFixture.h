@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <vector>
 
 // The four shared objects over a folder of the test's own pictures.
 struct CanvasFixture {
@@ -40,6 +41,14 @@ struct CanvasFixture {
         auto box = std::make_shared<BoundingBoxProperty>(start, end, label, 1.0, 1.0, true, isTemplate);
         boundingBoxManager.appendBox(box, imageIndex, requestEditor);
         return box;
+    }
+
+    // A box's corners as start x, start y, end x, end y: displayed, or in image pixels.
+    static std::vector<double> corners(const BoxPtr& box, bool pixels = false)
+    {
+        const Point s = pixels ? box->originalStartLoc() : box->startLocation();
+        const Point e = pixels ? box->originalEndLoc() : box->endLocation();
+        return { s.x, s.y, e.x, e.y };
     }
 
     // Lets the views see the changes (they refresh once per event-loop pass) and lets widgets that

@@ -1,29 +1,211 @@
-#include "OverlayScene.h"
-
+#include "view/canvas/BoxView.h"
+#include "CanvasFixture.h"
 #include "Menus.h"
+#include "view/canvas/BoxInfoField.h"
+#include "view/canvas/Drawing.h"
+#include "viewmodel/FunctionalityBarNavigator.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
 #include <QToolTip>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace
 {
-QColor pixel(const QImage& image, QPoint p) { return image.pixelColor(p); }
+// Stands in for the canvas: takes and counts whatever the overlay lets through.
+struct CanvasStandIn : QWidget {
+    std::map<QEvent::Type, int> taken;
 
-// Red at 0.1 over white.
-bool tintedRed(QColor c) { return c.red() == 255 && c.green() < 245 && c.green() > 220 && c.blue() < 245; }
+    int presses() { return taken[QEvent::MouseButtonPress]; }
+    bool event(QEvent* event) override
+    {
+        using T = QEvent;
+        if (!QList { T::MouseButtonPress, T::MouseMove, T::MouseButtonRelease, T::ContextMenu }.contains(event->type()))
+            return QWidget::event(event);
+        ++taken[event->type()];
+        event->accept();
+        return true;
+    }
+};
+
+// Open images with one box list each, and an overlay over a stand-in canvas with the image's
+// top-left corner at `origin`.
+struct OverlayScene : CanvasFixture {
+    FunctionalityBarNavigator navigator;
+    CanvasStandIn canvas;
+    BoxView* view = nullptr;
+    QPoint origin { 50, 40 };
+
+    explicit OverlayScene(int imageCount = 1)
+    {
+        const QString path = TestImages::write(dir, QStringLiteral("a.png"), 400, 300);
+        for (int i = 0; i < imageCount; ++i) {
+            const ImagePtr image = openPath(path);
+            image->scaledWidth = 400;
+            image->scaledHeight = 300;
+        }
+        canvas.resize(600, 500);
+        view = new BoxView(shared, navigator, &canvas);
+        view->setGeometry(0, 0, 600, 500);
+        view->setImageOrigin(origin);
+        canvas.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&canvas));
+        settle();
+    }
+
+    ~OverlayScene()
+    {
+        delete view;
+        settle();
+    }
+
+    BoxPtr add(Point start, Point end, const QString& label = QStringLiteral("cat"), bool markTemplate = false,
+        int image = 0, bool requestEditor = false)
+    {
+        BoxPtr box = addBox(image, start, end, label, markTemplate, requestEditor);
+        settle();
+        return box;
+    }
+
+    // Overlay coordinates of a point given in box coordinates.
+    QPoint at(double x, double y) const { return origin + QPoint(int(x), int(y)); }
+
+    // A press, moves past the threshold in steps (or the given ones), and a release at the last point.
+    void drag(QPoint from, QList<QPoint> to, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mousePress(view, button, {}, from);
+        if (to.size() == 1)
+            to = { from + (to[0] - from) / 4, from + (to[0] - from) / 2, from + (to[0] - from) * 3 / 4, to[0] };
+        for (QPoint p : to)
+            QTest::mouseMove(view, p);
+        QTest::mouseRelease(view, button, {}, to.back());
+        settle();
+    }
+    void click(QPoint at)
+    {
+        QTest::mouseClick(view, Qt::LeftButton, {}, at);
+        settle();
+    }
+
+    QImage render() const
+    {
+        QImage image(view->size(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    }
+    QColor pixel(double x, double y) const { return render().pixelColor(at(x, y)); }
+
+    const BoxPtr& selected() const { return boundingBoxManager.currentSelectedBox.get(); }
+
+    // Every open editor window.
+    static QList<BoxInfoField*> openEditors()
+    {
+        QList<BoxInfoField*> open;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* editor = qobject_cast<BoxInfoField*>(w); editor && editor->isVisible())
+                open << editor;
+        return open;
+    }
+};
+
+using Corners = std::vector<double>;
 
 // Opens the context menu at a point as a right click does, and picks the entry with the given text.
 // Returns the menu's entries, joined.
 QString chooseFromContextMenu(OverlayScene& scene, QPoint at, const QString& entry, bool* hadIcon = nullptr)
 {
     MenuAnswerer answerer(entry);
-    QWindow* window = scene.canvas.windowHandle();
-    QTest::mouseClick(window, Qt::RightButton, {}, scene.view->mapTo(&scene.canvas, at));
+    QTest::mouseClick(scene.canvas.windowHandle(), Qt::RightButton, {}, scene.view->mapTo(&scene.canvas, at));
     scene.settle();
     if (hadIcon)
         *hadIcon = answerer.chosenHadIcon();
     return answerer.entries().join(QString());
+}
+const QStringList cornerFields { "Start Location x", "Start Location y", "End Location x", "End Location y" };
+
+// The editor as the overlay opens it, for the box at a position of the current image's list.
+struct Editor {
+    QPointer<BoxInfoField> window;
+
+    Editor(OverlayScene& scene, std::int64_t index)
+        : window(new BoxInfoField(scene.shared, index))
+    {
+        openInWindow(window, QStringLiteral("Bounding Box"));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+    ~Editor()
+    {
+        if (window)
+            window->dismiss();
+        OverlayScene::settle();
+    }
+
+    template <class W> W* find(const QString& name) const
+    {
+        for (W* w : window->findChildren<W*>())
+            if (w->accessibleName() == name || w->property("text") == name)
+                return w;
+        ADD_FAILURE() << "no " << name.toStdString();
+        return nullptr;
+    }
+    QLineEdit* field(const QString& name) const { return find<QLineEdit>(name); }
+    QLineEdit* label() const { return field("Class Label"); }
+    QCheckBox* templateSwitch() const { return window->findChild<QCheckBox*>(); }
+    QPushButton* button(const QString& text) const { return find<QPushButton>(text); }
+    QListWidget* classes() const { return window->findChild<QListWidget*>(); }
+    QStringList coordinates() const
+    {
+        QStringList texts;
+        for (const QString& name : cornerFields)
+            texts << field(name)->text();
+        return texts;
+    }
+    QStringList classRows() const
+    {
+        QStringList rows;
+        for (int i = 0; i < classes()->count(); ++i)
+            rows << classes()->item(i)->text();
+        return rows;
+    }
+    // Replaces a field's text by typing, as a user does after selecting it.
+    void type(const QString& name, const QString& text) const
+    {
+        QLineEdit* edit = field(name);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+    }
+    void typeCorners(const QStringList& texts) const
+    {
+        for (int i = 0; i < texts.size(); ++i)
+            type(cornerFields[i], texts[i]);
+    }
+    void key(Qt::Key key) const
+    {
+        QTest::keyClick(label(), key);
+        OverlayScene::settle();
+    }
+    void click(const QString& text) const
+    {
+        QTest::mouseClick(button(text), Qt::LeftButton);
+        OverlayScene::settle();
+    }
+    bool open() const { return window && window->isVisible(); }
+};
+
+BoxPtr pixelBox(Point start, Point end, const QString& label, double zoom = 1.0, bool markTemplate = false)
+{
+    return std::make_shared<BoundingBoxProperty>(start * zoom, end * zoom, label, 1.0, zoom, true, markTemplate);
 }
 } // namespace
 
@@ -35,34 +217,27 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSay)
     scene.boundingBoxManager.hideCurrentBox(1, 0);
     scene.add({ 300, 30 }, { 380, 90 }, "plain");
     scene.add({ 20, 200 }, { 120, 260 }, "elsewhere", false, 1);
-    scene.settle();
     const QImage img = scene.render();
-    const QColor white(Qt::white);
+    const QColor white(Qt::white), green = Palette::green, red = Palette::red, black = Palette::black;
 
-    // Outline 2 wide centred on the edges, handles on the corners, tinted interior.
-    EXPECT_EQ(pixel(img, scene.at(19, 60)), Palette::green);
-    EXPECT_EQ(pixel(img, scene.at(70, 89)), Palette::green);
-    EXPECT_EQ(pixel(img, scene.at(17, 60)), white);
-    EXPECT_EQ(pixel(img, scene.at(122, 60)), white);
-    EXPECT_TRUE(tintedRed(pixel(img, scene.at(70, 60))));
-    EXPECT_EQ(pixel(img, scene.at(20, 30)), Palette::red);
-    EXPECT_EQ(pixel(img, scene.at(119, 89)), Palette::red);
-    // Label bar from 25 to 5 points above the start corner, centred on the box.
-    EXPECT_EQ(pixel(img, scene.at(70, 3)), white);
-    EXPECT_EQ(pixel(img, scene.at(70, 5)), Palette::black);
-    EXPECT_EQ(pixel(img, scene.at(70, 26)), white);
-    // The template's "T" bar hangs from the bottom edge; a plain box has none.
-    EXPECT_EQ(pixel(img, scene.at(57, 100)), Palette::black);
-    EXPECT_EQ(pixel(img, scene.at(57, 111)), white);
-    EXPECT_EQ(pixel(img, scene.at(340, 89)), Palette::green);
-    EXPECT_EQ(pixel(img, scene.at(327, 100)), white);
-    // Hidden boxes and boxes of other images are not drawn.
-    EXPECT_EQ(pixel(img, scene.at(200, 200)), white);
-    EXPECT_EQ(pixel(img, scene.at(20, 230)), white);
+    // Outline 2 wide centred on the edges and red handles on the corners; the label bar from 25 to 5
+    // points above the start corner, centred on the box; the template's "T" bar hangs from the
+    // bottom edge, a plain box has none; hidden boxes and boxes of other images are not drawn.
+    const struct {
+        double x, y;
+        QColor colour;
+    } expected[] = { { 19, 60, green }, { 70, 89, green }, { 17, 60, white }, { 122, 60, white }, { 20, 30, red },
+        { 119, 89, red }, { 70, 3, white }, { 70, 5, black }, { 70, 26, white }, { 57, 100, black }, { 57, 111, white },
+        { 340, 89, green }, { 327, 100, white }, { 200, 200, white }, { 20, 230, white } };
+    for (const auto& [x, y, colour] : expected)
+        EXPECT_EQ(img.pixelColor(scene.at(x, y)), colour) << x << "," << y;
+    // Red at 0.1 over white inside.
+    const QColor tint = img.pixelColor(scene.at(70, 60));
+    EXPECT_TRUE(tint.red() == 255 && tint.green() < 245 && tint.green() > 220 && tint.blue() < 245);
 
     // The boxes follow the image origin.
     scene.view->setImageOrigin(QPointF(10, 10));
-    EXPECT_EQ(scene.render().pixelColor(10 + 20, 10 + 60), Palette::green);
+    EXPECT_EQ(scene.render().pixelColor(10 + 20, 10 + 60), green);
 
     // No current image: nothing at all.
     scene.imageManager.currentImageIndex.set(5);
@@ -76,63 +251,50 @@ TEST(BoxView, ClickSelectsTheTopmostBoxAndEmptySpaceReachesTheCanvas)
     const BoxPtr lower = scene.add({ 20, 30 }, { 120, 90 });
     const BoxPtr upper = scene.add({ 100, 60 }, { 200, 150 }, "dog");
 
-    QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(60, 50));
-    scene.settle();
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), lower));
-    EXPECT_EQ(scene.render().pixelColor(scene.at(19, 50)), Palette::blue);
-    EXPECT_EQ(scene.render().pixelColor(scene.at(199, 120)), Palette::green);
+    scene.click(scene.at(60, 50));
+    EXPECT_TRUE(sameBox(scene.selected(), lower));
+    EXPECT_EQ(scene.pixel(19, 50), Palette::blue);
+    EXPECT_EQ(scene.pixel(199, 120), Palette::green);
 
-    // Where the boxes overlap, the later one is hit.
-    QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(110, 80));
-    scene.settle();
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), upper));
-    // The label badge belongs to its box.
-    QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(70, 12));
-    scene.settle();
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), lower));
-    EXPECT_EQ(scene.canvas.presses, 0);
+    // Where the boxes overlap, the later one is hit; the label badge belongs to its box.
+    scene.click(scene.at(110, 80));
+    EXPECT_TRUE(sameBox(scene.selected(), upper));
+    scene.click(scene.at(70, 12));
+    EXPECT_TRUE(sameBox(scene.selected(), lower));
+    EXPECT_EQ(scene.canvas.presses(), 0);
 
     // Empty space, and boxes that are hidden, let the press through and leave the selection.
-    QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(300, 250));
-    EXPECT_EQ(scene.canvas.presses, 1);
+    scene.click(scene.at(300, 250));
+    EXPECT_EQ(scene.canvas.presses(), 1);
     scene.boundingBoxManager.hideCurrentBox(1, 0);
     scene.boundingBoxManager.currentSelectedBox.set(lower);
-    scene.settle();
-    QTest::mouseClick(scene.view, Qt::LeftButton, {}, scene.at(180, 130));
-    EXPECT_EQ(scene.canvas.presses, 2);
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), lower));
+    scene.click(scene.at(180, 130));
+    EXPECT_EQ(scene.canvas.presses(), 2);
+    EXPECT_TRUE(sameBox(scene.selected(), lower));
 }
 
 // Through the window, as the platform delivers them: moves and releases go to the widget under the
-// press, whichever widget took it.
+// press, whichever widget took it. A drag that starts beside the boxes is the canvas's to its end; a
+// press of any button on a box stays with the overlay.
 TEST(BoxView, MovesAndReleasesGoWhereThePressWent)
 {
     OverlayScene scene;
     const BoxPtr box = scene.add({ 20, 30 }, { 120, 90 });
     QWindow* window = scene.canvas.windowHandle();
     const auto onWindow = [&](double x, double y) { return scene.view->mapTo(&scene.canvas, scene.at(x, y)); };
+    const std::map<QEvent::Type, int> canvasGot
+        = { { QEvent::MouseButtonPress, 1 }, { QEvent::MouseMove, 2 }, { QEvent::MouseButtonRelease, 1 } };
 
-    // A drag that starts beside the boxes is the canvas's, to its end.
-    QTest::mousePress(window, Qt::LeftButton, {}, onWindow(300, 200));
-    QTest::mouseMove(window, onWindow(320, 220));
-    QTest::mouseMove(window, onWindow(340, 240));
-    QTest::mouseRelease(window, Qt::LeftButton, {}, onWindow(340, 240));
-    scene.settle();
-    EXPECT_EQ(scene.canvas.presses, 1);
-    EXPECT_EQ(scene.canvas.moves, 2);
-    EXPECT_EQ(scene.canvas.releases, 1);
-
-    // A press of any button on a box stays with the overlay.
-    for (const auto button : { Qt::LeftButton, Qt::MiddleButton }) {
-        QTest::mousePress(window, button, {}, onWindow(60, 50));
-        QTest::mouseMove(window, onWindow(62, 52));
-        QTest::mouseRelease(window, button, {}, onWindow(62, 52));
+    for (const auto& [button, x, y] : { std::tuple { Qt::LeftButton, 300, 200 }, { Qt::LeftButton, 60, 50 },
+             std::tuple { Qt::MiddleButton, 60, 50 } }) {
+        QTest::mousePress(window, button, {}, onWindow(x, y));
+        QTest::mouseMove(window, onWindow(x + 2, y + 2));
+        QTest::mouseMove(window, onWindow(x + 4, y + 4));
+        QTest::mouseRelease(window, button, {}, onWindow(x + 4, y + 4));
         scene.settle();
+        EXPECT_EQ(scene.canvas.taken, canvasGot) << button << " at " << x;
     }
-    EXPECT_EQ(scene.canvas.presses, 1);
-    EXPECT_EQ(scene.canvas.moves, 2);
-    EXPECT_EQ(scene.canvas.releases, 1);
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), box));
+    EXPECT_TRUE(sameBox(scene.selected(), box));
 }
 
 TEST(BoxView, DeleteRectangleHidesTheBoxAndRecordsTheUndoEntry)
@@ -140,24 +302,24 @@ TEST(BoxView, DeleteRectangleHidesTheBoxAndRecordsTheUndoEntry)
     OverlayScene scene;
     scene.add({ 20, 30 }, { 120, 90 });
     const BoxPtr target = scene.add({ 200, 30 }, { 300, 90 }, "dog");
-    scene.boundingBoxManager.currentSelectedBox.set(target);
-    scene.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
+    scene.boundingBoxManager.select(target);
     scene.settle();
 
     bool hadIcon = false;
     EXPECT_EQ(chooseFromContextMenu(scene, scene.at(250, 60), "Delete Rectangle", &hadIcon), "Delete Rectangle");
     EXPECT_TRUE(hadIcon);
     EXPECT_FALSE(target->toShow());
-    ASSERT_EQ(scene.boundingBoxManager.undoStack.get().size(), 1u);
-    EXPECT_EQ(scene.boundingBoxManager.undoStack.get()[0].boxIndex, 1);
-    EXPECT_EQ(scene.boundingBoxManager.undoStack.get()[0].imageIndex, 0);
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.undoStack.get()[0].box, target));
-    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
-    EXPECT_EQ(scene.render().pixelColor(scene.at(200, 60)), QColor(Qt::white));
+    const auto& undo = scene.boundingBoxManager.undoStack.get();
+    ASSERT_EQ(undo.size(), 1u);
+    EXPECT_EQ(undo[0].boxIndex, 1);
+    EXPECT_EQ(undo[0].imageIndex, 0);
+    EXPECT_TRUE(sameBox(undo[0].box, target));
+    EXPECT_EQ(scene.selected(), nullptr);
+    EXPECT_EQ(scene.pixel(200, 60), QColor(Qt::white));
 
     // A right click beside every box is the canvas's.
     EXPECT_EQ(chooseFromContextMenu(scene, scene.at(250, 200), "Delete Rectangle"), "");
-    EXPECT_EQ(scene.canvas.contextMenus, 1);
+    EXPECT_EQ(scene.canvas.taken[QEvent::ContextMenu], 1);
     EXPECT_EQ(scene.boundingBoxManager.undoStack.get().size(), 1u);
 }
 
@@ -184,18 +346,14 @@ TEST(BoxView, TooltipShowsTheLabelAndTheImagePixelCorners)
 
 TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
 {
-    OverlayScene scene(1, 400, 300);
+    OverlayScene scene;
     const BoxPtr box = scene.add({ 20, 30 }, { 100, 80 }); // 80 x 50
-    const auto corners = [&] {
-        return std::vector<double> { box->startLocation().x, box->startLocation().y, box->endLocation().x,
-            box->endLocation().y };
-    };
 
     // Only the left button drags: the others neither move nor select the box.
     for (const auto button : { Qt::MiddleButton, Qt::RightButton }) {
-        scene.drag(scene.at(60, 55), scene.at(100, 75), button);
-        EXPECT_EQ(corners(), (std::vector<double> { 20, 30, 100, 80 })) << button;
-        EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr) << button;
+        scene.drag(scene.at(60, 55), { scene.at(100, 75) }, button);
+        EXPECT_EQ(scene.corners(box), (Corners { 20, 30, 100, 80 })) << button;
+        EXPECT_EQ(scene.selected(), nullptr) << button;
     }
 
     // While the drag runs the record stays put and the box is drawn displaced, selected and blue.
@@ -203,24 +361,26 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
     QTest::mouseMove(scene.view, scene.at(80, 55));
     QTest::mouseMove(scene.view, scene.at(100, 75));
     scene.settle();
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), box));
-    EXPECT_EQ(corners(), (std::vector<double> { 20, 30, 100, 80 }));
-    EXPECT_EQ(scene.render().pixelColor(scene.at(59, 70)), Palette::blue);
+    EXPECT_TRUE(sameBox(scene.selected(), box));
+    EXPECT_EQ(scene.corners(box), (Corners { 20, 30, 100, 80 }));
+    EXPECT_EQ(scene.pixel(59, 70), Palette::blue);
     QTest::mouseRelease(scene.view, Qt::LeftButton, {}, scene.at(100, 75));
     scene.settle();
-    EXPECT_EQ(corners(), (std::vector<double> { 60, 50, 140, 100 }));
+    EXPECT_EQ(scene.corners(box), (Corners { 60, 50, 140, 100 }));
     EXPECT_EQ(box->originalStartLoc().x, 60);
-    EXPECT_EQ(scene.render().pixelColor(scene.at(19, 70)), QColor(Qt::white));
+    EXPECT_EQ(scene.pixel(19, 70), QColor(Qt::white));
 
-    // Past an edge the box stops on it, keeping its size (the other edges: the manager's tests).
-    scene.drag(scene.at(100, 75), scene.at(600, 75));
-    EXPECT_EQ(corners(), (std::vector<double> { 320, 50, 400, 100 }));
-    scene.drag(scene.at(360, 75), scene.at(-100, 55));
-    EXPECT_EQ(corners(), (std::vector<double> { 0, 30, 80, 80 }));
-
-    // A movement under the threshold is a click: nothing moves.
-    scene.drag(scene.at(40, 55), scene.at(46, 61));
-    EXPECT_EQ(corners(), (std::vector<double> { 0, 30, 80, 80 }));
+    // Past an edge the box stops on it, keeping its size (the other edges: the manager's tests). A
+    // movement under the threshold is a click: nothing moves.
+    const struct {
+        QPoint from, to;
+        Corners after;
+    } drags[] = { { { 100, 75 }, { 600, 75 }, { 320, 50, 400, 100 } }, { { 360, 75 }, { -100, 55 }, { 0, 30, 80, 80 } },
+        { { 40, 55 }, { 46, 61 }, { 0, 30, 80, 80 } } };
+    for (const auto& [from, to, after] : drags) {
+        scene.drag(scene.origin + from, { scene.origin + to });
+        EXPECT_EQ(scene.corners(box), after) << to.x();
+    }
 
     // A box deleted while it is dragged stays where it was, and nothing selects it again.
     QTest::mousePress(scene.view, Qt::LeftButton, {}, scene.at(40, 55));
@@ -229,8 +389,8 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
     QTest::mouseMove(scene.view, scene.at(120, 55));
     QTest::mouseRelease(scene.view, Qt::LeftButton, {}, scene.at(120, 55));
     scene.settle();
-    EXPECT_EQ(corners(), (std::vector<double> { 0, 30, 80, 80 }));
-    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(scene.corners(box), (Corners { 0, 30, 80, 80 }));
+    EXPECT_EQ(scene.selected(), nullptr);
 }
 
 TEST(BoxView, DoubleClickSelectsAndOpensOneEditorAtATime)
@@ -241,14 +401,14 @@ TEST(BoxView, DoubleClickSelectsAndOpensOneEditorAtATime)
 
     QTest::mouseDClick(scene.view, Qt::LeftButton, {}, scene.at(60, 60));
     scene.settle();
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), first));
+    EXPECT_TRUE(sameBox(scene.selected(), first));
     EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
     ASSERT_EQ(OverlayScene::openEditors().size(), 1);
     EXPECT_TRUE(sameBox(OverlayScene::openEditors()[0]->boundingBox(), first));
 
     QTest::mouseDClick(scene.view, Qt::LeftButton, {}, scene.at(250, 60));
     scene.settle();
-    EXPECT_TRUE(sameBox(scene.boundingBoxManager.currentSelectedBox.get(), second));
+    EXPECT_TRUE(sameBox(scene.selected(), second));
     ASSERT_EQ(OverlayScene::openEditors().size(), 1);
     EXPECT_TRUE(sameBox(scene.view->editorWindow()->boundingBox(), second));
     // Replacing an editor is not a Cancel: the request flag is untouched.
@@ -267,7 +427,7 @@ TEST(BoxView, RequestedEditorOpensForBoxesThatComeOnScreen)
     const BoxPtr drawn = scene.add({ 20, 30 }, { 120, 90 }, "", true, 0, true);
     ASSERT_EQ(OverlayScene::openEditors().size(), 1);
     EXPECT_TRUE(sameBox(scene.view->editorWindow()->boundingBox(), drawn));
-    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(scene.selected(), nullptr);
 
     // Cancel with an empty label keeps the request: the next image's boxes each come on screen,
     // and the last one keeps its editor.
@@ -287,4 +447,238 @@ TEST(BoxView, RequestedEditorOpensForBoxesThatComeOnScreen)
     scene.imageManager.currentImageIndex.set(0);
     scene.add({ 200, 30 }, { 250, 90 }, "quiet", false, 0, false);
     EXPECT_TRUE(OverlayScene::openEditors().isEmpty());
+}
+
+TEST(PointView, HandleDragsClampEachCornerAndNeverSelect)
+{
+    OverlayScene scene;
+    const BoxPtr other = scene.add({ 300, 200 }, { 350, 250 }, "dog");
+    const BoxPtr box = scene.add({ 20, 30 }, { 100, 80 });
+    scene.boundingBoxManager.currentSelectedBox.set(other);
+    scene.settle();
+
+    const struct {
+        QPoint from, to;
+        Corners after;
+    } drags[] = { { { 20, 30 }, { -5, -7 }, { 0, 0, 100, 80 } }, { { 0, 0 }, { 200, 10 }, { 100, 10, 100, 80 } },
+        { { 100, 80 }, { 500, 350 }, { 100, 10, 400, 300 } }, { { 400, 300 }, { 10, 10 }, { 100, 10, 100, 10 } } };
+    for (const auto& [from, to, after] : drags) {
+        scene.drag(scene.origin + from, { scene.origin + to });
+        EXPECT_EQ(scene.corners(box), after) << from.x() << "," << from.y();
+    }
+
+    // The selection and its colour are left alone, and the canvas never saw a press.
+    EXPECT_TRUE(sameBox(scene.selected(), other));
+    EXPECT_EQ(scene.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
+    EXPECT_EQ(scene.canvas.presses(), 0);
+    EXPECT_EQ(scene.corners(other), (Corners { 300, 200, 350, 250 }));
+}
+
+TEST(PointView, EveryMoveWritesTheBoxAndASmallMovementChangesNothing)
+{
+    OverlayScene scene;
+    auto box = std::make_shared<BoundingBoxProperty>(Point { 40, 60 }, Point { 200, 160 }, "cat", 1.0, 2.0);
+    scene.boundingBoxManager.appendBox(box, 0, false);
+    scene.settle();
+
+    QTest::mousePress(scene.view, Qt::LeftButton, {}, scene.at(40, 60));
+    QTest::mouseMove(scene.view, scene.at(45, 66)); // under the threshold
+    EXPECT_EQ(scene.corners(box), (Corners { 40, 60, 200, 160 }));
+    QTest::mouseMove(scene.view, scene.at(52, 70));
+    EXPECT_EQ(scene.corners(box), (Corners { 52, 70, 200, 160 }));
+    EXPECT_EQ(scene.corners(box, true), (Corners { 26, 35, 100, 80 }));
+    QTest::mouseMove(scene.view, scene.at(-20, 90));
+    EXPECT_EQ(scene.corners(box), (Corners { 0, 90, 200, 160 }));
+
+    // While the start handle is held, the end handle keeps its place even if the corner moves.
+    box->setEndLocation({ 300, 250 });
+    scene.view->update();
+    const QImage held = scene.render();
+    EXPECT_EQ(held.pixelColor(scene.at(199, 159)), Palette::red);
+    EXPECT_NE(held.pixelColor(scene.at(299, 249)), Palette::red);
+    QTest::mouseRelease(scene.view, Qt::LeftButton, {}, scene.at(-20, 90));
+    scene.settle();
+    EXPECT_EQ(scene.corners(box), (Corners { 0, 90, 300, 250 }));
+    EXPECT_EQ(scene.pixel(299, 249), Palette::red);
+    EXPECT_EQ(scene.selected(), nullptr);
+
+    // A press on a handle that does not move far enough is a click: it selects, as on the box.
+    scene.drag(scene.at(0, 90), { scene.at(4, 94) });
+    EXPECT_EQ(scene.corners(box), (Corners { 0, 90, 300, 250 }));
+    EXPECT_TRUE(sameBox(scene.selected(), box));
+}
+
+TEST(BoxInfoField, ShowsTheBoxAndTheClassesOfTheImagesUpToTheCurrentOne)
+{
+    OverlayScene scene(3);
+    for (const auto& [label, image] : { std::pair { "cat", 0 }, { "dog", 0 }, { "cat", 0 }, { "", 1 }, { "Cat", 1 } })
+        scene.add({ 0, 0 }, { 5, 5 }, label, false, image);
+    scene.boundingBoxManager.hideCurrentBox(1, 0);
+    scene.boundingBoxManager.appendBox(pixelBox({ 10, 20.5 }, { 110, 220 }, "cat"), 1, false);
+    scene.boundingBoxManager.appendBox(pixelBox({ 1.0 / 3, 1e-05 }, { 120, 7 }, "dog", 1.0, true), 1, false);
+    scene.add({ 0, 0 }, { 5, 5 }, "bird", false, 2);
+    scene.imageManager.currentImageIndex.set(1);
+    scene.settle();
+
+    Editor editor(scene, 2);
+    EXPECT_EQ(editor.label()->text(), "cat");
+    EXPECT_EQ(QApplication::focusWidget(), editor.label());
+    EXPECT_EQ(editor.coordinates(), (QStringList { "10.0", "20.5", "110.0", "220.0" }));
+    EXPECT_FALSE(editor.templateSwitch()->isChecked());
+    EXPECT_EQ(editor.classRows(), (QStringList { "cat", "dog", "Cat" }));
+
+    // Shortest round-trip texts; an exponent form holds a letter and leaves its field empty.
+    Editor second(scene, 3);
+    EXPECT_EQ(second.coordinates(), (QStringList { "0.3333333333333333", "", "120.0", "7.0" }));
+    EXPECT_TRUE(second.templateSwitch()->isChecked());
+    second.label()->setFocus();
+    second.key(Qt::Key_Return);
+    const Point start = scene.boundingBoxManager.boxAt(3, 1)->originalStartLoc();
+    EXPECT_TRUE(start.x == 1.0 / 3 && start.y == 1e-05);
+    EXPECT_FALSE(second.open());
+}
+
+TEST(BoxInfoField, CoordinateFieldsRefuseLettersAndSaveOnlyWhatReadsAsANumber)
+{
+    OverlayScene scene;
+    scene.imageManager.allCurrentScaleFactors.set({ 1.5 });
+    scene.boundingBoxManager.appendBox(pixelBox({ 10, 20 }, { 110, 220 }, "cat", 1.5), 0, false);
+    const BoxPtr box = scene.boundingBoxManager.boxAt(0, 0);
+
+    {
+        Editor editor(scene, 0);
+        editor.type("Start Location x", "1a2.5");
+        QTest::sendKeyEvent(QTest::Click, editor.field("Start Location x"), Qt::Key_Eacute, QStringLiteral("é"), {});
+        EXPECT_EQ(editor.field("Start Location x")->text(), "12.5");
+        QLineEdit* y = editor.field("Start Location y");
+        for (const QString& pasted : { QStringLiteral("3b"), QStringLiteral("4\u0301"), QStringLiteral("-1.5 ;") }) {
+            QGuiApplication::clipboard()->setText(pasted);
+            y->selectAll();
+            QTest::keyClick(y, Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(y->text(), pasted.endsWith(';') ? pasted : "20.0");
+        }
+        editor.typeCorners({ "-3", "+4", "5.", ".5" });
+        editor.key(Qt::Key_Return);
+        EXPECT_FALSE(editor.open());
+    }
+    // Typed in image pixels, stored at the image's zoom.
+    EXPECT_EQ(scene.corners(box), (Corners { -4.5, 6, 7.5, 0.75 }));
+    EXPECT_EQ(scene.corners(box, true), (Corners { -3, 4, 5, 0.5 }));
+
+    // Texts that do not read leave their corner as it was; the other corner still changes.
+    for (const QString& unread : QStringList { "1,5", "1 5", "-", ".", "", "1" + QString(400, '0') }) {
+        Editor editor(scene, 0);
+        editor.typeCorners({ unread, "4", "100", "40" });
+        editor.key(Qt::Key_Return);
+        EXPECT_EQ(scene.corners(box), (Corners { -4.5, 6, 150, 60 })) << unread.left(8).toStdString();
+        box->setEndLocation({ 0, 0 });
+    }
+}
+
+TEST(BoxInfoField, SaveNeedsALabelAndCancelWritesNothing)
+{
+    OverlayScene scene;
+    scene.add({ 0, 0 }, { 5, 5 }, "dog");
+    const BoxPtr box = scene.add({ 10, 20 }, { 110, 220 }, "", true, 0, true);
+    const auto unchanged = [&] {
+        return box->classLabel().isEmpty() && box->markTemplate() && scene.corners(box) == Corners { 10, 20, 110, 220 };
+    };
+    ASSERT_NE(scene.view->editorWindow(), nullptr);
+    scene.view->editorWindow()->dismiss();
+
+    {
+        Editor editor(scene, 1);
+        EXPECT_FALSE(editor.button("Save")->isEnabled());
+        QTest::keyClick(editor.label(), Qt::Key_Return);
+        editor.click("Save");
+        EXPECT_TRUE(editor.open());
+        EXPECT_TRUE(unchanged());
+
+        // Choosing a class fills the field only.
+        QListWidget* list = editor.classes();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        EXPECT_EQ(editor.label()->text(), "dog");
+        EXPECT_TRUE(editor.button("Save")->isEnabled());
+        EXPECT_TRUE(unchanged());
+
+        editor.type("Start Location x", "50");
+        editor.templateSwitch()->click();
+        editor.click("Cancel");
+        EXPECT_FALSE(editor.open());
+        EXPECT_TRUE(unchanged());
+        EXPECT_FALSE(scene.boundingBoxManager.toShowInfoUI.get()); // a label was in the field
+    }
+    {
+        Editor editor(scene, 1);
+        editor.key(Qt::Key_Escape);
+        EXPECT_FALSE(editor.open());
+        EXPECT_TRUE(scene.boundingBoxManager.toShowInfoUI.get()); // still no label
+        EXPECT_TRUE(unchanged());
+    }
+    {
+        Editor editor(scene, 1);
+        QTest::keyClicks(editor.label(), "bird");
+        editor.templateSwitch()->click();
+        editor.click("Save");
+        EXPECT_FALSE(editor.open());
+    }
+    EXPECT_EQ(box->classLabel(), "bird");
+    EXPECT_FALSE(box->markTemplate());
+    EXPECT_FALSE(scene.boundingBoxManager.toShowInfoUI.get());
+}
+
+TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
+{
+    OverlayScene scene(2);
+    const BoxPtr box = scene.add({ 10, 20 }, { 30, 40 }, "cat");
+    scene.add({ 10, 20 }, { 30, 40 }, "other", false, 1);
+
+    {
+        Editor editor(scene, -1);
+        EXPECT_EQ(editor.coordinates(), (QStringList { "", "", "", "" }));
+        EXPECT_EQ(editor.label()->text(), "");
+        QTest::keyClicks(editor.label(), "dog");
+        editor.type("Start Location x", "1");
+        EXPECT_FALSE(editor.button("Save")->isEnabled());
+        editor.key(Qt::Key_Return);
+        EXPECT_TRUE(editor.open());
+        editor.key(Qt::Key_Escape);
+        EXPECT_FALSE(editor.open());
+    }
+    EXPECT_EQ(box->classLabel(), "cat");
+
+    // Another image becomes current while the editor is open: Save still edits its own box, at the
+    // zoom of the box's image.
+    scene.imageManager.allCurrentScaleFactors.set({ 2.0, 1.0 });
+    {
+        Editor editor(scene, 0);
+        scene.imageManager.currentImageIndex.set(1);
+        scene.settle();
+        editor.type("Class Label", "dog");
+        editor.type("Start Location x", "7");
+        editor.key(Qt::Key_Return);
+    }
+    EXPECT_EQ(box->classLabel(), "dog");
+    EXPECT_EQ(box->startLocation().x, 14);
+    EXPECT_EQ(scene.boundingBoxManager.boxAt(0, 1)->classLabel(), "other");
+
+    // A zoom step puts a new box in its place: the editor edits the new one.
+    scene.imageManager.currentImageIndex.set(0);
+    {
+        Editor editor(scene, 0);
+        ASSERT_TRUE(scene.imageManager.zoomStep(ImageManager::zoomOutFactor));
+        scene.settle();
+        editor.type("Class Label", "bird");
+        editor.key(Qt::Key_Return);
+        EXPECT_FALSE(editor.open());
+    }
+    EXPECT_EQ(scene.boundingBoxManager.boxAt(0, 0)->classLabel(), "bird");
+
+    // Its box's list goes away: nothing left to save.
+    {
+        Editor editor(scene, 0);
+        scene.boundingBoxManager.deleteBoxForImage(0);
+        scene.settle();
+        EXPECT_FALSE(editor.button("Save")->isEnabled());
+    }
 }

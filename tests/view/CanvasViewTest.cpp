@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -20,19 +21,27 @@ const QColor colourA(200, 30, 160);
 const QColor colourB(30, 160, 200);
 const QColor colourC(160, 200, 30);
 
+// The first `images` of a.png (100 x 100), b.png (60 x 40) and c.png (100 x 100), opened through the prompt.
 struct Canvas : CanvasHost {
-    Canvas()
+    explicit Canvas(int images = 1)
         : CanvasHost({}, QSize(800, 600))
     {
+        if (images > 0)
+            openThroughPrompt(pictures(images));
     }
 
     DisplayImageView* area() const { return canvas->displayImageView(); }
     // Presses reach the canvas through the box layer that lies over it.
     QWidget* layer() const { return canvas->boxView(); }
+    const CanvasState& state() const { return canvas->state(); }
 
-    QString picture(const QString& name, int w, int h, QColor colour)
+    QStringList pictures(int count)
     {
-        return TestImages::write(dir, name, w, h, colour);
+        QStringList paths;
+        for (int i = 0; i < count; ++i)
+            paths << TestImages::write(dir, QChar('a' + i) + QStringLiteral(".png"), i == 1 ? 60 : 100,
+                i == 1 ? 40 : 100, QList { colourA, colourB, colourC }[i]);
+        return paths;
     }
 
     void openThroughPrompt(const QStringList& paths)
@@ -51,12 +60,6 @@ struct Canvas : CanvasHost {
         settle();
     }
 
-    void click(QPoint at)
-    {
-        QTest::mouseClick(layer(), Qt::LeftButton, {}, at);
-        settle();
-    }
-
     // Opens the image's menu at a point, as a right click does, and chooses an entry by its text.
     // Returns whether the menu was shown.
     bool chooseFromMenu(QPoint at, const QString& entry)
@@ -69,43 +72,32 @@ struct Canvas : CanvasHost {
     }
 
     QColor pixel(QPoint at) const { return area()->grab().toImage().pixelColor(at); }
-
-    BoxPtr lastBox(size_t image = 0) const
+    void mode(CursorMode mode) { cursorManager.currentCursorMode.set(mode); }
+    const std::vector<BoundingBoxManager::BoxList>& lists() const { return boundingBoxManager.allBoundingBoxes.get(); }
+    BoxPtr lastBox() const { return lists().at(0).empty() ? nullptr : lists()[0].back(); }
+    size_t boxCount(size_t image = 0) const { return lists().at(image).size(); }
+    bool selected(const BoxPtr& box, QColor colour) const
     {
-        const auto& lists = boundingBoxManager.allBoundingBoxes.get();
-        return image < lists.size() && !lists[image].empty() ? lists[image].back() : nullptr;
+        const BoxPtr& now = boundingBoxManager.currentSelectedBox.get();
+        return (box ? sameBox(now, box) : !now) && boundingBoxManager.currentSelectedBoxColor.get() == colour;
     }
-
-    size_t boxCount(size_t image = 0) const { return boundingBoxManager.allBoundingBoxes.get().at(image).size(); }
 };
 
-void expectPoint(Point actual, double x, double y)
+// Drags in draw mode, each with the displayed corners of the box it gives.
+void drawEach(Canvas& c, std::initializer_list<std::tuple<QPoint, QPoint, std::vector<double>>> drags)
 {
-    EXPECT_DOUBLE_EQ(actual.x, x);
-    EXPECT_DOUBLE_EQ(actual.y, y);
-}
-
-// A drag in draw mode and the displayed corners of the box it gives.
-struct Drawn {
-    QPoint from, to;
-    Point start, end;
-};
-
-void drawEach(Canvas& c, std::initializer_list<Drawn> drags)
-{
-    for (const Drawn& d : drags) {
-        c.drag(d.from, d.to);
-        expectPoint(c.lastBox()->startLocation(), d.start.x, d.start.y);
-        expectPoint(c.lastBox()->endLocation(), d.end.x, d.end.y);
+    c.mode(CursorMode::dragToDrawRectangle);
+    for (const auto& [from, to, expected] : drags) {
+        c.drag(from, to);
+        EXPECT_EQ(c.corners(c.lastBox()), expected) << from.x() << "," << from.y() << " to " << to.x() << "," << to.y();
     }
+    EXPECT_EQ(c.boxCount(), drags.size());
 }
-
-BoxPtr someBox() { return std::make_shared<BoundingBoxProperty>(Point { 1, 1 }, Point { 5, 5 }, "cat"); }
 } // namespace
 
 TEST(CanvasView, ThePromptOpensImagesWithAnEmptyBoxListEachAndGoesAway)
 {
-    Canvas c;
+    Canvas c(0);
     AddImagePrompt* prompt = c.area()->prompt();
     ASSERT_TRUE(prompt->isVisible());
     EXPECT_TRUE(prompt->isSwinging());
@@ -114,70 +106,66 @@ TEST(CanvasView, ThePromptOpensImagesWithAnEmptyBoxListEachAndGoesAway)
     // Cancelling the dialog adds nothing.
     c.openThroughPrompt({});
     EXPECT_EQ(c.dialogs.openImagesCalls, 1);
-    EXPECT_TRUE(c.boundingBoxManager.allBoundingBoxes.get().empty());
+    EXPECT_TRUE(c.lists().empty());
     EXPECT_TRUE(prompt->isVisible());
 
-    c.openThroughPrompt({ c.picture("a.png", 100, 80, colourA), c.picture("b.png", 60, 40, colourB) });
+    c.openThroughPrompt(c.pictures(2));
     ASSERT_EQ(c.imageManager.imageCount(), 2);
-    EXPECT_EQ(c.boundingBoxManager.allBoundingBoxes.get(), (std::vector<BoundingBoxManager::BoxList>(2)));
-    EXPECT_EQ(c.canvas->state().textFieldText(), "1");
-    EXPECT_EQ(c.canvas->state().prevTextFieldText(), "1");
+    EXPECT_EQ(c.lists(), (std::vector<BoundingBoxManager::BoxList>(2)));
+    EXPECT_EQ(c.state().textFieldText(), "1");
+    EXPECT_EQ(c.state().prevTextFieldText(), "1");
     EXPECT_FALSE(prompt->isVisible());
     EXPECT_FALSE(prompt->isSwinging());
 
     // The first image is shown at its pixel size from the area's top-left corner.
-    EXPECT_EQ(c.pixel({ 98, 78 }), colourA);
+    EXPECT_EQ(c.pixel({ 98, 98 }), colourA);
     EXPECT_NE(c.pixel({ 102, 40 }), colourA);
-    EXPECT_NE(c.pixel({ 50, 82 }), colourA);
+    EXPECT_NE(c.pixel({ 50, 102 }), colourA);
 }
 
 TEST(CanvasView, AddImageFromTheImageMenuKeepsTheCurrentImageAndEveryList)
 {
-    Canvas c;
-    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA), c.picture("b.png", 100, 100, colourB),
-        c.picture("c.png", 100, 100, colourC) });
-    const BoxPtr kept = someBox();
-    c.boundingBoxManager.appendBox(kept, 0, false);
+    Canvas c(3);
+    const BoxPtr kept = c.addBox(0, { 1, 1 }, { 5, 5 }, "cat");
     c.imageManager.currentImageIndex.set(2);
     c.settle();
 
     // Outside the picture there is no image menu.
     EXPECT_FALSE(c.chooseFromMenu({ 300, 300 }, "Add Image"));
 
-    c.dialogs.imagesToOpen = { c.picture("d.png", 10, 10, Qt::white), c.picture("e.png", 10, 10, Qt::black) };
+    c.dialogs.imagesToOpen
+        = { TestImages::write(c.dir, "d.png", 10, 10, Qt::white), TestImages::write(c.dir, "e.png", 10, 10) };
     ASSERT_TRUE(c.chooseFromMenu({ 50, 50 }, "Add Image"));
     EXPECT_EQ(c.imageManager.imageCount(), 5);
-    ASSERT_EQ(c.boundingBoxManager.allBoundingBoxes.get().size(), 5u);
-    EXPECT_TRUE(sameBox(c.lastBox(0), kept));
+    ASSERT_EQ(c.lists().size(), 5u);
+    EXPECT_TRUE(sameBox(c.lastBox(), kept));
     EXPECT_EQ(c.boxCount(4), 0u);
     EXPECT_EQ(c.imageManager.currentImageIndex.get(), 2);
-    EXPECT_EQ(c.canvas->state().textFieldText(), "3");
+    EXPECT_EQ(c.state().textFieldText(), "3");
 }
 
 // Which image becomes current after a deletion is a table in ImageManagerTest; here the boxes go
 // with their image and the prompt comes back.
 TEST(CanvasView, DeleteImageRemovesTheImageWithItsOwnBoxes)
 {
-    Canvas c;
-    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA), c.picture("b.png", 100, 100, colourB),
-        c.picture("c.png", 100, 100, colourC) });
-    c.boundingBoxManager.appendBox(someBox(), 1, false);
-    c.boundingBoxManager.appendBox(someBox(), 1, false);
+    Canvas c(3);
+    c.addBox(1, { 1, 1 }, { 5, 5 });
+    c.addBox(1, { 1, 1 }, { 5, 5 });
     c.imageManager.currentImageIndex.set(2);
     c.settle();
     ASSERT_TRUE(c.chooseFromMenu({ 50, 50 }, "Delete Image"));
-    ASSERT_EQ(c.boundingBoxManager.allBoundingBoxes.get().size(), 2u);
+    ASSERT_EQ(c.lists().size(), 2u);
     EXPECT_EQ(c.imageManager.currentImageIndex.get(), 1);
     EXPECT_EQ(c.imageManager.allImages.get()[1]->getImageName(), "b.png");
     EXPECT_EQ(c.boxCount(1), 2u);
-    EXPECT_EQ(c.canvas->state().textFieldText(), "2");
-    EXPECT_EQ(c.pixel({ 50, 50 }), colourB);
+    EXPECT_EQ(c.state().textFieldText(), "2");
+    EXPECT_EQ(c.pixel({ 30, 30 }), colourB);
 
-    c.chooseFromMenu({ 50, 50 }, "Delete Image");
+    c.chooseFromMenu({ 30, 30 }, "Delete Image");
     c.chooseFromMenu({ 50, 50 }, "Delete Image");
     EXPECT_EQ(c.imageManager.imageCount(), 0);
-    EXPECT_TRUE(c.boundingBoxManager.allBoundingBoxes.get().empty());
-    EXPECT_EQ(c.canvas->state().textFieldText(), "0");
+    EXPECT_TRUE(c.lists().empty());
+    EXPECT_EQ(c.state().textFieldText(), "0");
     EXPECT_TRUE(c.area()->prompt()->isVisible());
     EXPECT_TRUE(c.area()->prompt()->isSwinging());
 }
@@ -185,14 +173,14 @@ TEST(CanvasView, DeleteImageRemovesTheImageWithItsOwnBoxes)
 TEST(CanvasView, DrawingAtAZoomGivesImagePixelCornersAndAsksForTheEditor)
 {
     Canvas c;
-    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
     c.imageManager.allCurrentScaleFactors.modify([](auto& zooms) { zooms[0] = 1.5; });
     c.settle();
     EXPECT_EQ(c.pixel({ 148, 148 }), colourA);
     EXPECT_NE(c.pixel({ 152, 148 }), colourA);
 
-    c.boundingBoxManager.currentSelectedBox.set(someBox());
-    c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
+    c.boundingBoxManager.currentSelectedBox.set(
+        std::make_shared<BoundingBoxProperty>(Point { 1, 1 }, Point { 5, 5 }, "cat"));
+    c.mode(CursorMode::dragToDrawRectangle);
     QTest::mousePress(c.layer(), Qt::LeftButton, {}, { 30, 30 });
     QTest::mouseMove(c.layer(), { 60, 45 });
     // The dashed preview follows the pointer: its left edge starts painted at the first corner.
@@ -208,42 +196,45 @@ TEST(CanvasView, DrawingAtAZoomGivesImagePixelCornersAndAsksForTheEditor)
     ASSERT_EQ(c.boxCount(), 1u);
     const BoxPtr box = c.lastBox();
     EXPECT_DOUBLE_EQ(box->imageScale(), 1.5);
-    expectPoint(box->startLocation(), 30, 30);
-    expectPoint(box->endLocation(), 90, 60);
-    expectPoint(box->originalStartLoc(), 20, 20);
-    expectPoint(box->originalEndLoc(), 60, 40);
+    EXPECT_EQ(c.corners(box), (std::vector<double> { 30, 30, 90, 60 }));
+    EXPECT_EQ(c.corners(box, true), (std::vector<double> { 20, 20, 60, 40 }));
     EXPECT_TRUE(box->markTemplate());
     EXPECT_EQ(box->classLabel(), "");
-    EXPECT_TRUE(sameBox(c.boundingBoxManager.currentSelectedBox.get(), box));
-    EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
+    EXPECT_TRUE(c.selected(box, Palette::blue));
     EXPECT_TRUE(c.boundingBoxManager.toShowInfoUI.get());
 }
 
-TEST(CanvasView, DrawingLeftOfOrAboveTheStartGivesZeroWidthOrHeight)
+TEST(CanvasView, DrawnCornersStayInsideThePictureAndNeverReverse)
 {
     Canvas c;
-    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
-    c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
-    // The second drag begins beside the first box: a press on a box belongs to the box.
-    drawEach(
-        c, { { { 60, 60 }, { 20, 90 }, { 60, 60 }, { 60, 90 } }, { { 30, 60 }, { 60, 20 }, { 30, 60 }, { 60, 60 } } });
-    EXPECT_EQ(c.boxCount(), 2u);
+    // Drawn left of or above the start: zero width or height. The second drag begins beside the
+    // first box, as a press on a box belongs to the box.
+    drawEach(c, { { { 60, 60 }, { 20, 90 }, { 60, 60, 60, 90 } }, { { 30, 60 }, { 60, 20 }, { 30, 60, 60, 60 } } });
+
+    Canvas p;
+    p.mode(CursorMode::dragToMoveImage);
+    p.drag({ 50, 50 }, { 90, 90 }); // the picture now lies from (40, 40) to (140, 140)
+    // Begun above and left of the picture the first corner moves onto its edges; begun right of or
+    // below it, a box of no size on the far edge.
+    drawEach(p,
+        { { { 20, 20 }, { 80, 90 }, { 0, 0, 40, 50 } }, { { 160, 60 }, { 190, 80 }, { 100, 20, 100, 40 } },
+            { { 60, 170 }, { 80, 190 }, { 20, 100, 40, 100 } } });
 }
 
 TEST(CanvasView, PanningMovesTheImageAndItsBoxLayerAndDrawingFollowsThePan)
 {
     Canvas c;
-    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
-    c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
+    c.mode(CursorMode::dragToDrawRectangle);
     c.drag({ 10, 10 }, { 50, 50 });
     const BoxPtr before = c.lastBox();
     ASSERT_NE(before, nullptr);
 
     // Pans begin beside the box: a press on a box belongs to the box.
-    c.cursorManager.currentCursorMode.set(CursorMode::dragToMoveImage);
+    c.mode(CursorMode::dragToMoveImage);
     c.drag({ 80, 80 }, { 95, 80 });
     c.drag({ 80, 80 }, { 80, 100 }, 7);
-    expectPoint(c.imageManager.allStartLocations.get()[0], 15, 20);
+    EXPECT_DOUBLE_EQ(c.imageManager.allStartLocations.get()[0].x, 15);
+    EXPECT_DOUBLE_EQ(c.imageManager.allStartLocations.get()[0].y, 20);
     EXPECT_DOUBLE_EQ(c.imageManager.allOffset.get()[0].width, 15);
     EXPECT_EQ(c.canvas->boxView()->imageOrigin(), QPointF(15, 20));
     EXPECT_EQ(c.pixel({ 16, 21 }), colourA);
@@ -253,11 +244,10 @@ TEST(CanvasView, PanningMovesTheImageAndItsBoxLayerAndDrawingFollowsThePan)
     // of the way, as it lies on those pixels.
     c.boundingBoxManager.hideCurrentBox(0, 0);
     c.settle();
-    c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
+    c.mode(CursorMode::dragToDrawRectangle);
     c.drag({ 25, 30 }, { 65, 70 });
     ASSERT_EQ(c.boxCount(), 2u);
-    expectPoint(c.lastBox()->originalStartLoc(), before->originalStartLoc().x, before->originalStartLoc().y);
-    expectPoint(c.lastBox()->originalEndLoc(), before->originalEndLoc().x, before->originalEndLoc().y);
+    EXPECT_EQ(c.corners(c.lastBox(), true), c.corners(before, true));
 
     // The box layer keeps covering the area, its origin on the picture's corner.
     c.canvas->resize(900, 700);
@@ -266,100 +256,75 @@ TEST(CanvasView, PanningMovesTheImageAndItsBoxLayerAndDrawingFollowsThePan)
     EXPECT_EQ(c.canvas->boxView()->imageOrigin(), QPointF(15, 20));
 }
 
-TEST(CanvasView, DrawnCornersStayInsideThePicture)
-{
-    Canvas c;
-    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
-    c.drag({ 50, 50 }, { 90, 90 }); // the picture now lies from (40, 40) to (140, 140)
-    c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
-    // Begun above and left of the picture the first corner moves onto its edges; begun right of or
-    // below it, a box of no size on the far edge.
-    drawEach(c,
-        { { { 20, 20 }, { 80, 90 }, { 0, 0 }, { 40, 50 } }, { { 160, 60 }, { 190, 80 }, { 100, 20 }, { 100, 40 } },
-            { { 60, 170 }, { 80, 190 }, { 20, 100 }, { 40, 100 } } });
-    EXPECT_EQ(c.boxCount(), 3u);
-}
-
 TEST(CanvasView, ShortDragsAreClicksAndTheMoveBoxModeLeavesTheCanvasAlone)
 {
     Canvas c;
-    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
-    const BoxPtr selected = someBox();
-    c.boundingBoxManager.appendBox(selected, 0, false);
-    const auto select = [&] {
-        c.boundingBoxManager.currentSelectedBox.set(selected);
-        c.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
+    const BoxPtr box = c.addBox(0, { 1, 1 }, { 5, 5 }, "cat");
+    const auto unmoved = [&] {
+        EXPECT_EQ(c.imageManager.allStartLocations.get()[0].x, 0);
+        EXPECT_EQ(c.imageManager.allStartLocations.get()[0].y, 0);
+        EXPECT_EQ(c.boxCount(), 1u);
     };
 
     for (CursorMode mode : { CursorMode::dragToMoveImage, CursorMode::dragToDrawRectangle }) {
-        c.cursorManager.currentCursorMode.set(mode);
-        select();
+        c.mode(mode);
+        c.boundingBoxManager.select(box);
         c.drag({ 50, 50 }, { 56, 57 });
-        expectPoint(c.imageManager.allStartLocations.get()[0], 0, 0);
-        EXPECT_EQ(c.boxCount(), 1u);
+        unmoved();
         // A click on the picture clears the selection.
-        EXPECT_EQ(c.boundingBoxManager.currentSelectedBox.get(), nullptr);
-        EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
+        EXPECT_TRUE(c.selected(nullptr, Palette::green));
     }
 
-    c.cursorManager.currentCursorMode.set(CursorMode::dragToMoveRectangle);
+    c.mode(CursorMode::dragToMoveRectangle);
     c.drag({ 20, 20 }, { 80, 90 });
-    expectPoint(c.imageManager.allStartLocations.get()[0], 0, 0);
-    EXPECT_EQ(c.boxCount(), 1u);
+    unmoved();
 
     // A click beside the picture, or on the bottom bar, keeps the selection and only turns it green.
-    select();
-    c.click({ 300, 300 });
-    EXPECT_TRUE(sameBox(c.boundingBoxManager.currentSelectedBox.get(), selected));
-    EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
-    select();
+    c.boundingBoxManager.select(box);
+    QTest::mouseClick(c.layer(), Qt::LeftButton, {}, { 300, 300 });
+    c.settle();
+    EXPECT_TRUE(c.selected(box, Palette::green));
+    c.boundingBoxManager.select(box);
     QTest::mouseClick(c.canvas->matchControlsSlot(), Qt::LeftButton);
     c.settle();
-    EXPECT_TRUE(sameBox(c.boundingBoxManager.currentSelectedBox.get(), selected));
-    EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
+    EXPECT_TRUE(c.selected(box, Palette::green));
 
     // Other buttons are no click: the selection keeps its colour.
-    select();
+    c.boundingBoxManager.select(box);
     QTest::mouseClick(c.layer(), Qt::RightButton, {}, { 300, 300 });
     QTest::mouseClick(c.canvas->matchControlsSlot(), Qt::MiddleButton);
     c.settle();
-    EXPECT_EQ(c.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
+    EXPECT_TRUE(c.selected(box, Palette::blue));
 }
 
+// Another index resetting Match is in MatchControlsTest; here the index stays and the image changes.
 TEST(CanvasView, TheImageComingIntoTheCurrentIndexResetsMatch)
 {
-    Canvas c;
-    c.openThroughPrompt({ c.picture("a.png", 100, 80, colourA), c.picture("b.png", 60, 40, colourB) });
+    Canvas c(2);
     const ImagePtr b = c.imageManager.allImages.get()[1];
     c.canvas->state().setMatchClicked(true);
     c.imageManager.showImage(0);
-    EXPECT_TRUE(c.canvas->state().isMatchClicked());
-    c.imageManager.showImage(1);
-    EXPECT_FALSE(c.canvas->state().isMatchClicked());
-
-    // Also when a deletion moves it there.
-    c.imageManager.showImage(0);
-    c.settle();
-    c.canvas->state().setMatchClicked(true);
+    EXPECT_TRUE(c.state().isMatchClicked());
     c.chooseFromMenu({ 50, 50 }, "Delete Image");
     ASSERT_EQ(c.imageManager.currentImage(), b);
     EXPECT_EQ(b->scaledWidth, 60);
-    EXPECT_FALSE(c.canvas->state().isMatchClicked());
+    EXPECT_FALSE(c.state().isMatchClicked());
 }
 
+// The sidebar's step: the model is exact at once, the view eases from the old size to the new.
 TEST(CanvasView, TheSidebarsZoomStepGrowsThePictureAndItsBoxesFromTheirOldSize)
 {
     Canvas c;
-    c.openThroughPrompt({ c.picture("a.png", 100, 100, colourA) });
-    c.boundingBoxManager.appendBox(
-        std::make_shared<BoundingBoxProperty>(Point { 50, 20 }, Point { 80, 90 }, "cat"), 0, false);
+    c.addBox(0, { 50, 20 }, { 80, 90 }, "cat");
     c.settle();
 
     ZoomTransition& transition = ZoomTransition::instance();
+    QSignalSpy spy(&transition, &ZoomTransition::displayFactorChanged);
     ASSERT_TRUE(transition.animatedZoomStep(c.imageManager, ImageManager::zoomInFactor));
-    // The model has its new zoom at once; the picture and the box are still drawn at the old one.
+    EXPECT_EQ(c.imageManager.allCurrentScaleFactors.get()[0], ImageManager::zoomInFactor);
     EXPECT_DOUBLE_EQ(c.lastBox()->startLocation().x, 55);
     ASSERT_TRUE(transition.running());
+    EXPECT_DOUBLE_EQ(transition.displayFactor(), 1.0 / 1.1);
     QImage shot = c.area()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(98, 10), colourA);
     EXPECT_NE(shot.pixelColor(103, 10), colourA);
@@ -368,27 +333,34 @@ TEST(CanvasView, TheSidebarsZoomStepGrowsThePictureAndItsBoxesFromTheirOldSize)
 
     QTRY_VERIFY_WITH_TIMEOUT(!transition.running(), 2000);
     c.settle();
+    EXPECT_EQ(transition.displayFactor(), 1.0);
+    EXPECT_GE(spy.count(), 3); // a start, some steps between and the end
+    for (qsizetype i = 1; i < spy.count(); ++i)
+        EXPECT_GE(spy[i].at(0).toDouble(), spy[i - 1].at(0).toDouble()); // zooming in only grows
     shot = c.area()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(108, 10), colourA);
     EXPECT_NE(shot.pixelColor(112, 10), colourA);
     EXPECT_EQ(shot.pixelColor(55, 60), Palette::green);
     EXPECT_NE(shot.pixelColor(50, 60), Palette::green);
+
+    // A refused step starts no transition.
+    for (int k = 0; k < 6; ++k)
+        ASSERT_TRUE(c.imageManager.zoomStep(ImageManager::zoomInFactor));
+    spy.clear();
+    EXPECT_FALSE(transition.animatedZoomStep(c.imageManager, ImageManager::zoomInFactor));
+    EXPECT_FALSE(transition.running());
+    EXPECT_EQ(spy.count(), 0);
 }
 
 TEST(CanvasView, APictureThatCannotBeReadIsOpenedWithoutHarm)
 {
-    Canvas c;
-    const QString broken = c.dir + "/broken.png";
-    QFile file(broken);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a picture");
+    Canvas c(0);
+    QFile file(c.dir + "/broken.png");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("not a picture") > 0);
     file.close();
-    c.openThroughPrompt({ broken });
+    c.openThroughPrompt({ file.fileName() });
     ASSERT_EQ(c.imageManager.imageCount(), 1);
     EXPECT_FALSE(c.area()->prompt()->isVisible());
     EXPECT_FALSE(c.area()->grab().isNull());
-    c.cursorManager.currentCursorMode.set(CursorMode::dragToDrawRectangle);
-    c.drag({ 20, 20 }, { 60, 60 });
-    ASSERT_EQ(c.boxCount(), 1u);
-    expectPoint(c.lastBox()->endLocation(), 0, 0);
+    drawEach(c, { { { 20, 20 }, { 60, 60 }, { 0, 0, 0, 0 } } });
 }

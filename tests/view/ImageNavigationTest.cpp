@@ -1,11 +1,17 @@
+#define QTEST_QPA_MOUSE_HANDLING // mouse events go through the window, where popups see them
 #include "view/canvas/ImageNavigation.h"
 
 #include "Alerts.h"
 #include "CanvasHost.h"
+#include "view/canvas/ImageTabStrip.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -22,31 +28,46 @@ QStringList names(int count)
     return result;
 }
 
-struct Navigating : CanvasHost {
+// The canvas's navigation below the image and its tab strip above it.
+struct Controls : CanvasHost {
     ImageNavigation* navigation = control<ImageNavigation>();
-    QWidget& window = *navigation;
+    ImageTabStrip* strip = control<ImageTabStrip>();
 
-    explicit Navigating(int images)
-        : CanvasHost(names(images))
+    explicit Controls(const QStringList& images, int width = 700)
+        : CanvasHost(images, QSize(width, 400))
     {
     }
-    QString text() const { return canvas->state().textFieldText(); }
-    QString prevText() const { return canvas->state().prevTextFieldText(); }
 
+    // The current index, the field's text and the text it falls back to, as "1 2 2".
+    std::string where() const
+    {
+        const CanvasState& s = canvas->state();
+        return QStringLiteral("%1 %2 %3").arg(index()).arg(s.textFieldText(), s.prevTextFieldText()).toStdString();
+    }
     QPushButton* button(const QString& name) const
     {
-        for (QPushButton* b : window.findChildren<QPushButton*>())
+        for (QPushButton* b : navigation->findChildren<QPushButton*>())
             if (b->accessibleName() == name)
                 return b;
         return nullptr;
     }
-    QLineEdit* field() const { return window.findChild<QLineEdit*>(); }
+    QLineEdit* field() const { return navigation->findChild<QLineEdit*>(); }
     QString countText() const
     {
-        for (QLabel* label : window.findChildren<QLabel*>())
+        for (QLabel* label : navigation->findChildren<QLabel*>())
             if (label->text().startsWith(QStringLiteral("/ ")))
                 return label->text();
         return {};
+    }
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(canvas.get(), key, modifiers);
+        settle();
+    }
+    void click(QWidget* widget, QPoint at = {})
+    {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at.isNull() ? widget->rect().center() : at);
+        settle();
     }
 
     // Types into the index field as a user does and presses Return; returns the alerts seen.
@@ -54,7 +75,7 @@ struct Navigating : CanvasHost {
     {
         AlertAnswerer answerer(QStringLiteral("OK"));
         activate(); // back from the last alert
-        QTest::mouseClick(field(), Qt::LeftButton);
+        click(field());
         field()->selectAll();
         QTest::keyClick(field(), Qt::Key_Backspace);
         if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 128; }))
@@ -65,122 +86,76 @@ struct Navigating : CanvasHost {
         settle();
         return answerer.seen();
     }
+
+    // The tabs in strip order (each is named after its file).
+    QList<QWidget*> tabs() const
+    {
+        QList<QWidget*> result;
+        for (QWidget* w : strip->scrollArea()->widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->isVisible())
+                result << w;
+        std::sort(result.begin(), result.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+        return result;
+    }
+    QAbstractButton* closeOf(QWidget* tab) const { return tab->findChild<QAbstractButton*>(); }
+    QColor backgroundOf(QWidget* tab) const { return tab->grab().toImage().pixelColor(2, 2); }
+    void press(int tab) { click(tabs().at(tab), QPoint(20, 10)); }
+    // A press outside "All Images" closes it; the platform then gives the same press again to the
+    // widget under the mouse.
+    void pressPastPopover(int tab)
+    {
+        ASSERT_TRUE(strip->isPopoverShown());
+        QWidget* under = tabs().at(tab);
+        const QPoint at(20, 10);
+        QTest::mousePress(under, Qt::LeftButton, {}, at);
+        EXPECT_FALSE(strip->isPopoverShown());
+        QMouseEvent again(QEvent::MouseButtonPress, at, under->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+        again.setTimestamp(QTest::lastMouseTimestamp);
+        QCoreApplication::sendEvent(under, &again);
+        QTest::mouseRelease(under, Qt::LeftButton, {}, at);
+        settle();
+    }
+    QList<AlertAnswerer::Seen> closeCurrent(const QString& answer)
+    {
+        AlertAnswerer answerer(answer);
+        click(closeOf(tabs().at(int(index()))));
+        return answerer.seen();
+    }
+    // Where the current tab's middle lies in the visible part of the strip.
+    int currentTabMiddle() const
+    {
+        const QWidget* tab = tabs().at(int(index()));
+        return tab->x() + tab->width() / 2 - strip->scrollArea()->horizontalScrollBar()->value();
+    }
 };
 } // namespace
 
-TEST(ImageNavigation, WithoutImagesEverythingIsDisabledAndEveryNumberRejected)
+// Without images: no tabs, every number refused; the controls follow the count as images come and go.
+TEST(ImageNavigation, EveryNumberIsRejectedWithoutImagesAndTheControlsFollowTheCount)
 {
-    Navigating n(0);
+    Controls n({});
+    EXPECT_TRUE(n.tabs().isEmpty());
+    EXPECT_EQ(n.strip->grab().toImage().pixelColor(50, 10), Palette::blue);
     EXPECT_FALSE(n.button("Previous")->isEnabled());
     EXPECT_FALSE(n.button("Next")->isEnabled());
     EXPECT_EQ(n.button("Next")->toolTip(), "This button is disabled now");
     EXPECT_EQ(n.countText(), "/ 0");
-    EXPECT_EQ(n.text(), "0");
+    EXPECT_EQ(n.where(), "0 0 0");
 
     for (const QString& text : QStringList { "1", "0", "" }) {
         const auto alerts = n.enter(text);
         ASSERT_EQ(alerts.size(), 1) << text.toStdString();
         EXPECT_EQ(alerts[0].title, "Invalid Input");
         EXPECT_EQ(alerts[0].buttons, QStringList { "OK" });
-        EXPECT_EQ(n.text(), "0");
-        EXPECT_EQ(n.index(), 0);
+        EXPECT_EQ(n.where(), "0 0 0");
     }
-    QTest::keyClick(n.canvas.get(), Qt::Key_Right);
+    n.key(Qt::Key_Right);
     EXPECT_EQ(n.index(), 0);
 
-    Navigating one(1);
-    EXPECT_FALSE(one.button("Next")->isEnabled());
-    EXPECT_EQ(one.countText(), "/ 1");
-}
-
-TEST(ImageNavigation, ButtonsAndArrowKeysStepAndDeselect)
-{
-    Navigating n(3);
-    EXPECT_FALSE(n.button("Previous")->isEnabled());
-    EXPECT_EQ(n.button("Next")->toolTip(), "Click here to go to the next image");
-    const auto step = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(n.canvas.get(), key, modifiers);
-        n.settle();
-        return n.index();
-    };
-    EXPECT_EQ(step(Qt::Key_Left), 0); // nothing before the first image
-
-    const BoxPtr box = n.addBox(0, { 1, 1 }, { 5, 5 });
-    n.boundingBoxManager.currentSelectedBox.set(box);
-    n.boundingBoxManager.currentSelectedBoxColor.set(Palette::blue);
-    QTest::mouseClick(n.button("Next"), Qt::LeftButton);
-    n.settle();
-    EXPECT_EQ(n.index(), 1);
-    EXPECT_EQ(n.text(), "2");
-    EXPECT_EQ(n.prevText(), "2");
-    EXPECT_EQ(n.boundingBoxManager.currentSelectedBox.get(), nullptr);
-    EXPECT_EQ(n.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
-    EXPECT_EQ(n.field()->placeholderText(), "2");
-
-    EXPECT_EQ(step(Qt::Key_Right), 2);
-    EXPECT_FALSE(n.button("Next")->isEnabled());
-    EXPECT_EQ(step(Qt::Key_Right), 2); // nothing after the last image
-    EXPECT_EQ(step(Qt::Key_Left, Qt::ControlModifier), 2); // only the bare key
-    EXPECT_EQ(step(Qt::Key_Left), 1);
-    QTest::mouseClick(n.button("Previous"), Qt::LeftButton);
-    n.settle();
-    EXPECT_EQ(n.index(), 0);
-
-    // While the field has focus the arrows move the text cursor, not the image.
-    QTest::mouseClick(n.field(), Qt::LeftButton);
-    n.field()->setCursorPosition(0);
-    QTest::keyClick(n.field(), Qt::Key_Right);
-    n.settle();
-    EXPECT_EQ(n.index(), 0);
-    EXPECT_EQ(n.field()->cursorPosition(), 1);
-}
-
-TEST(ImageNavigation, GoAcceptsWholeNumbersOfOpenImagesOnly)
-{
-    Navigating n(3);
-    const BoxPtr box = n.addBox(0, { 1, 1 }, { 5, 5 });
-    n.boundingBoxManager.currentSelectedBox.set(box);
-
-    EXPECT_TRUE(n.enter("2").isEmpty());
-    EXPECT_EQ(n.index(), 1);
-    EXPECT_FALSE(n.field()->hasFocus());
-    EXPECT_EQ(n.boundingBoxManager.currentSelectedBox.get(), box); // go keeps the selection
-
-    for (const QString& text : QStringList { "0", "4", "-1", "abc", "", " 2", "2 ", "2.0", "1e0", "0x2", "++2", "+",
-             "-", "99999999999999999999", "9223372036854775808", QString::fromUtf8("\u0662") }) {
-        const auto alerts = n.enter(text);
-        ASSERT_EQ(alerts.size(), 1) << text.toStdString();
-        EXPECT_EQ(alerts[0].title, "Invalid Input");
-        EXPECT_EQ(n.text(), "2") << text.toStdString();
-        EXPECT_EQ(n.prevText(), "2");
-        EXPECT_EQ(n.index(), 1);
-    }
-
-    // Accepted texts stay as typed.
-    for (const auto& [typed, index] : { std::pair { "+3", 2 }, { "01", 0 }, { "1", 0 } }) {
-        EXPECT_TRUE(n.enter(typed).isEmpty()) << typed;
-        EXPECT_EQ(n.index(), index);
-        EXPECT_EQ(n.text(), typed);
-        EXPECT_EQ(n.prevText(), typed);
-    }
-    EXPECT_EQ(n.boundingBoxManager.currentSelectedBox.get(), box);
-
-    // "Go" itself works like Return.
-    n.field()->selectAll();
-    QTest::keyClicks(n.field(), "3");
-    QTest::mouseClick(n.button("Go"), Qt::LeftButton);
-    n.settle();
-    EXPECT_EQ(n.index(), 2);
-
-    EXPECT_EQ(ImageNavigation::readIndex("9223372036854775807"), 9223372036854775807LL);
-    EXPECT_EQ(ImageNavigation::readIndex("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
-    EXPECT_EQ(ImageNavigation::readIndex("-0"), 0);
-}
-
-TEST(ImageNavigation, TheFieldFollowsTheCountAndTheCanvasTexts)
-{
-    Navigating n(0);
     n.open("a.png");
+    n.settle();
+    EXPECT_FALSE(n.button("Next")->isEnabled());
+    EXPECT_EQ(n.countText(), "/ 1");
     n.open("b.png");
     n.settle();
     EXPECT_EQ(n.field()->text(), "1");
@@ -195,4 +170,206 @@ TEST(ImageNavigation, TheFieldFollowsTheCountAndTheCanvasTexts)
     EXPECT_EQ(n.countText(), "/ 0");
     EXPECT_FALSE(n.button("Previous")->isEnabled());
     EXPECT_FALSE(n.button("Next")->isEnabled());
+}
+
+TEST(ImageNavigation, ButtonsAndArrowKeysStepAndDeselect)
+{
+    Controls n(names(3));
+    EXPECT_FALSE(n.button("Previous")->isEnabled());
+    EXPECT_EQ(n.button("Next")->toolTip(), "Click here to go to the next image");
+    n.key(Qt::Key_Left);
+    EXPECT_EQ(n.index(), 0); // nothing before the first image
+
+    n.boundingBoxManager.select(n.addBox(0, { 1, 1 }, { 5, 5 }));
+    n.click(n.button("Next"));
+    EXPECT_EQ(n.where(), "1 2 2");
+    EXPECT_EQ(n.boundingBoxManager.currentSelectedBox.get(), nullptr);
+    EXPECT_EQ(n.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
+    EXPECT_EQ(n.field()->placeholderText(), "2");
+
+    n.key(Qt::Key_Right);
+    EXPECT_EQ(n.index(), 2);
+    EXPECT_FALSE(n.button("Next")->isEnabled());
+    // Nothing after the last image; only the bare key steps.
+    for (const auto& [key, modifiers, index] : { std::tuple { Qt::Key_Right, Qt::NoModifier, 2 },
+             { Qt::Key_Left, Qt::ControlModifier, 2 }, { Qt::Key_Left, Qt::NoModifier, 1 } }) {
+        n.key(key, modifiers);
+        EXPECT_EQ(n.index(), index) << key << " " << modifiers;
+    }
+    n.click(n.button("Previous"));
+    EXPECT_EQ(n.index(), 0);
+
+    // While the field has focus the arrows move the text cursor, not the image.
+    n.click(n.field());
+    n.field()->setCursorPosition(0);
+    QTest::keyClick(n.field(), Qt::Key_Right);
+    n.settle();
+    EXPECT_EQ(n.index(), 0);
+    EXPECT_EQ(n.field()->cursorPosition(), 1);
+}
+
+TEST(ImageNavigation, GoAcceptsWholeNumbersOfOpenImagesOnly)
+{
+    Controls n(names(3));
+    const BoxPtr box = n.addBox(0, { 1, 1 }, { 5, 5 });
+    n.boundingBoxManager.currentSelectedBox.set(box);
+
+    EXPECT_TRUE(n.enter("2").isEmpty());
+    EXPECT_EQ(n.index(), 1);
+    EXPECT_FALSE(n.field()->hasFocus());
+
+    for (const QString& text : QStringList { "0", "4", "-1", "abc", "", " 2", "2 ", "2.0", "1e0", "0x2", "++2", "+",
+             "-", "99999999999999999999", "9223372036854775808", QString::fromUtf8("\u0662") }) {
+        const auto alerts = n.enter(text);
+        ASSERT_EQ(alerts.size(), 1) << text.toStdString();
+        EXPECT_EQ(alerts[0].title, "Invalid Input");
+        EXPECT_EQ(n.where(), "1 2 2") << text.toStdString();
+    }
+
+    // Accepted texts stay as typed, and keep the selection.
+    for (const auto& [typed, where] : { std::pair { "+3", "2 +3 +3" }, { "01", "0 01 01" }, { "1", "0 1 1" } }) {
+        EXPECT_TRUE(n.enter(typed).isEmpty()) << typed;
+        EXPECT_EQ(n.where(), where);
+    }
+    EXPECT_EQ(n.boundingBoxManager.currentSelectedBox.get(), box);
+
+    // "Go" itself works like Return.
+    n.field()->selectAll();
+    QTest::keyClicks(n.field(), "3");
+    n.click(n.button("Go"));
+    EXPECT_EQ(n.index(), 2);
+
+    EXPECT_EQ(ImageNavigation::readIndex("9223372036854775807"), 9223372036854775807LL);
+    EXPECT_EQ(ImageNavigation::readIndex("-9223372036854775808"), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(ImageNavigation::readIndex("-0"), 0);
+}
+
+TEST(ImageTabStrip, OneTabPerImageAndAPressMakesItsImageCurrentKeepingTheSelection)
+{
+    Controls t({ "a.png", "same.png", "same.png" });
+    const auto tabs = t.tabs();
+    ASSERT_EQ(tabs.size(), 3);
+    const auto expectCurrent = [&](int current, int other) {
+        EXPECT_EQ(t.backgroundOf(tabs[current]), Palette::gray);
+        EXPECT_EQ(t.backgroundOf(tabs[other]), Palette::black);
+        EXPECT_TRUE(t.closeOf(tabs[current])->isVisible());
+        EXPECT_FALSE(t.closeOf(tabs[other])->isVisible());
+    };
+    expectCurrent(0, 1);
+    // A hidden close symbol still takes its room: every tab has the same layout.
+    EXPECT_EQ(tabs[0]->width(), tabs[1]->width());
+
+    const BoxPtr box = t.addBox(0, { 1, 1 }, { 4, 4 });
+    t.boundingBoxManager.select(box);
+    // The two tabs with the same name each act on their own image.
+    t.press(2);
+    EXPECT_EQ(t.index(), 2);
+    t.press(1);
+    EXPECT_EQ(t.where(), "1 2 2");
+    EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), box);
+    EXPECT_EQ(t.boundingBoxManager.currentSelectedBoxColor.get(), Palette::blue);
+    expectCurrent(1, 0);
+    EXPECT_FALSE(t.strip->isPopoverShown());
+}
+
+TEST(ImageTabStrip, TheCurrentTabOpensAndClosesAllImages)
+{
+    Controls t({ "a.png", "b.png", "c.png" });
+    const auto entries = [&] { return t.strip->popover()->findChildren<QPushButton*>(); };
+    t.press(0);
+    ASSERT_TRUE(t.strip->isPopoverShown());
+    QStringList names;
+    for (QPushButton* button : entries())
+        names << button->text();
+    EXPECT_EQ(names, (QStringList { "a.png", "b.png", "c.png" }));
+
+    // A second press on the current tab closes it (and does not open it again).
+    t.press(0);
+    EXPECT_FALSE(t.strip->isPopoverShown());
+    t.press(0);
+    EXPECT_TRUE(t.strip->isPopoverShown());
+
+    // Choosing an image, the current one too, makes it current, clears the selection and closes the list.
+    const BoxPtr box = t.addBox(0, { 1, 1 }, { 4, 4 });
+    for (int round = 0; round < 2; ++round) {
+        t.boundingBoxManager.select(box);
+        t.click(entries().at(2));
+        EXPECT_FALSE(t.strip->isPopoverShown());
+        EXPECT_EQ(t.where(), "2 3 3");
+        EXPECT_EQ(t.boundingBoxManager.currentSelectedBox.get(), nullptr);
+        EXPECT_EQ(t.boundingBoxManager.currentSelectedBoxColor.get(), Palette::green);
+        t.press(2);
+    }
+
+    // A press outside the list closes it; the current tab does not open it again on the replayed press,
+    // and another tab still becomes current.
+    t.pressPastPopover(2);
+    EXPECT_FALSE(t.strip->isPopoverShown());
+    t.press(2);
+    t.pressPastPopover(0);
+    EXPECT_FALSE(t.strip->isPopoverShown());
+    EXPECT_EQ(t.index(), 0);
+}
+
+TEST(ImageTabStrip, RemovingAnImageAsksFirstAndTakesItsBoxesWithIt)
+{
+    Controls t({ "a.png", "b.png", "c.png" });
+    t.addBox(0, { 1, 1 }, { 2, 2 }, "A");
+    t.addBox(2, { 3, 3 }, { 4, 4 }, "C");
+    t.press(1);
+    const ImagePtr b = t.imageManager.allImages.get()[1];
+
+    auto alerts = t.closeCurrent("Cancel");
+    ASSERT_EQ(alerts.size(), 1);
+    EXPECT_EQ(alerts[0].title, "Do you want to remove this image?");
+    EXPECT_EQ(alerts[0].buttons, (QStringList { "Cancel", "Remove" }));
+    EXPECT_TRUE(alerts[0].hasDestructive);
+    EXPECT_EQ(t.imageManager.imageCount(), 3);
+
+    ASSERT_EQ(t.closeCurrent("Remove").size(), 1);
+    ASSERT_EQ(t.imageManager.imageCount(), 2);
+    EXPECT_EQ(t.imageManager.getIndex(b), -1);
+    const auto& lists = t.boundingBoxManager.allBoundingBoxes.get();
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_EQ(lists[0].at(0)->classLabel(), "A");
+    EXPECT_EQ(lists[1].at(0)->classLabel(), "C");
+    EXPECT_EQ(t.tabs().size(), 2);
+    EXPECT_EQ(t.where(), "0 1 1");
+
+    t.closeCurrent("Remove");
+    t.closeCurrent("Remove");
+    EXPECT_EQ(t.imageManager.imageCount(), 0);
+    EXPECT_TRUE(t.boundingBoxManager.allBoundingBoxes.get().empty());
+    EXPECT_TRUE(t.tabs().isEmpty());
+}
+
+TEST(ImageTabStrip, TheCurrentTabScrollsToTheMiddleWhateverMovesIt)
+{
+    Controls t(names(12), 500);
+    const int middle = t.strip->scrollArea()->viewport()->width() / 2;
+    QScrollBar* bar = t.strip->scrollArea()->horizontalScrollBar();
+    EXPECT_EQ(bar->value(), 0);
+
+    t.imageManager.currentImageIndex.set(6); // from anywhere, here the model itself
+    t.settle();
+    EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
+    t.navigation->next();
+    t.settle();
+    EXPECT_EQ(t.index(), 7);
+    EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
+    t.press(6);
+    EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
+
+    // The last tab cannot go further than the end of the row.
+    t.imageManager.currentImageIndex.set(11);
+    t.settle();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_GT(t.currentTabMiddle(), middle);
+
+    // A removal that lowers the index scrolls too.
+    t.imageManager.currentImageIndex.set(3);
+    t.settle();
+    t.closeCurrent("Remove");
+    EXPECT_EQ(t.index(), 2);
+    EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
 }
