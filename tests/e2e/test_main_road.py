@@ -90,6 +90,7 @@ def main(program):
             tx, ty = PLACES[0]
             x.drag((left + tx, top + ty), (left + tx + SIDE, top + ty + SIDE))
             x.label_box("spot")
+            x.expected.add("Matching…")  # shown while a slow match runs
             x.press("Match")
             # A box's fill tints the grey picture under it; a failed Match says why in a message box.
             def unboxed():
