@@ -23,7 +23,8 @@ def main(program):
 
         def blue_row():  # the top of the blue bar
             text = x.run("convert", x.screenshot(), "-crop", f"1x200+{left + 50}+0", "+repage", "txt:-")
-            rows = (int(line.split(":")[0].split(",")[1]) for line in text.splitlines()[1:] if f"#{BLUE}" in line.upper())
+            rows = (int(line.split(":")[0].split(",")[1]) for line in text.splitlines()[1:]
+                    if f"#{BLUE}" in line.upper())
             return next(rows, None)
 
         bar = x.wait_for(blue_row, lambda row: row is not None, "the blue bar did not appear", 20)

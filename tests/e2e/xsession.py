@@ -117,7 +117,9 @@ class XSession:
         import pyatspi
 
         found = self.find(name, role)
-        labels = pyatspi.findAllDescendants(found, lambda a: a is not None and a.getRoleName() == "label") if found else []
+        if found is None:
+            return []
+        labels = pyatspi.findAllDescendants(found, lambda a: a is not None and a.getRoleName() == "label")
         return [label.name for label in labels if label.name]
 
     def press(self, name, role="push button"):
@@ -197,12 +199,11 @@ class XSession:
         self.xdotool("windowfocus", "--sync", window)
         self.xdotool("type", "--delay", 20, text)
 
-    def fill_in(self, title, text, *keys):
-        """Types text into the dialog with this title, presses Return (and keys) and waits until it goes."""
+    def fill_in(self, title, text):
+        """Types text into the dialog with this title, presses Return and waits until it goes."""
         dialog = self.wait_for_window(title)
         self.type_into(dialog, text)
-        for key in ("Return", *keys):
-            self.xdotool("key", key)
+        self.xdotool("key", "Return")
         self.wait_until_gone(dialog)
 
     def open_image(self, path):
@@ -215,15 +216,11 @@ class XSession:
         self.press("Class Label", role="text")
         self.fill_in("Bounding Box", label)
 
-    def save(self, kind, path, *keys):
-        """Saves through the Save popover and its save dialog (keys answer its questions)."""
+    def saved(self, kind, path):
+        """The text of a file saved as kind through the Save popover and its save dialog."""
         self.press("Save")
         self.press(kind)
-        self.fill_in(f"Save {kind} file", path, *keys)
-
-    def saved(self, kind, path):
-        """The text of a file saved as kind."""
-        self.save(kind, path)
+        self.fill_in(f"Save {kind} file", path)
         self.wait_for(lambda: os.path.exists(path), what=f"{path} was not written")
         with open(path, encoding="utf-8") as stream:
             return stream.read()

@@ -102,7 +102,8 @@ TEST(FunctionalityView, TheTabChangesOnlyByAClickOnItsSymbolAndAPanelShownAgainS
     FunctionalityBarIcon* boxIcon = p.icon(FunctionalityTabMode::BoxDetails);
     p.click(boxIcon, QPoint(2, int(boxIcon->highlightRect().center().y())));
     p.open("a.png");
-    p.boundingBoxManager.addDrawnBox(std::make_shared<BoundingBoxProperty>(Point { 1, 1 }, Point { 9, 9 }, ""), 0, nullptr);
+    p.boundingBoxManager.addDrawnBox(
+        std::make_shared<BoundingBoxProperty>(Point { 1, 1 }, Point { 9, 9 }, ""), 0, nullptr);
     p.settle();
     ASSERT_TRUE(p.images());
 
