@@ -8,7 +8,6 @@ the details of a box clicked on the canvas, which its pad nudges.
 Controls are found by name on the accessibility bus, so the test runs in a D-Bus session of its own.
 """
 
-import contextlib
 import csv
 import json
 import os
@@ -27,183 +26,112 @@ def write_scene(path):
     import cv2
     import numpy as np
 
-    width, height = SCENE
-    image = np.random.default_rng(11).integers(0, 256, (height, width), dtype=np.uint8)
+    image = np.random.default_rng(11).integers(0, 256, SCENE[::-1], dtype=np.uint8)
     pattern = np.random.default_rng(12).integers(0, 256, (SIDE, SIDE), dtype=np.uint8)
     for x, y in PLACES:
         image[y : y + SIDE, x : x + SIDE] = pattern
     assert cv2.imwrite(path, image), f"cannot write {path}"
 
 
-@contextlib.contextmanager
-def step(x, text):
-    """Names the step that failed, and says so when the program ended on the way."""
-    try:
-        yield
-        x.check_running()
-    except Exception as error:
-        ended = "" if x.running() else "\nthe program ended:\n" + x.program_output()
-        raise AssertionError(f"{text}: {error}{ended}") from error
-
-
-def open_image(x, app, path):
-    x.press(app, "New Image")
-    dialog = x.wait_for_window("Open")
-    x.type_into(dialog, path)
-    x.xdotool("key", "Return")
-    x.wait_until_gone(dialog)
-
-
-def label_box(x, app, label):
-    """Types the label into the box editor that drawing opened, and closes it with Return."""
-    editor = x.wait_for_window("Bounding Box", timeout=5)
-    x.press(app, "Class Label", role="text")
-    x.type_into(editor, label)
-    x.xdotool("key", "Return")
-    x.wait_until_gone(editor)
-
-
-def save(x, app, kind, path):
-    """Saves through the Save popover and its save dialog; the file's text."""
-    x.press(app, "Save")
-    x.press(app, kind)
-    dialog = x.wait_for_window(f"Save {kind} file")
-    x.type_into(dialog, path)
-    x.xdotool("key", "Return")
-    x.wait_until_gone(dialog)
-    x.wait_until(lambda: os.path.exists(path), f"{path} was not written")
-    with open(path, encoding="utf-8") as stream:
-        return stream.read()
-
-
-def card_texts(x, app, card, wanted, what):
-    """The texts of a details card once `wanted` accepts them (the panel refreshes a pass later)."""
-    found = []
-
-    def ready():
-        found[:] = x.texts(app, card, "filler")
-        return wanted(found)
-
-    x.wait_until(ready, lambda: f"{what}: {card} reads {found}")
-    return found
-
-
-def point_of(text):
-    """(x, y) from a corner's text "(x,y)"."""
-    return tuple(float(v) for v in text.strip("()").split(","))
-
-
-def grey(colour):
-    return colour[0:2] == colour[2:4] == colour[4:6]
+def near(corners, place):
+    """Whether (x1, y1, x2, y2) is within 2 of the pattern's corners at place."""
+    px, py = place
+    return all(abs(a - b) <= 2 for a, b in zip(corners, (px, py, px + SIDE, py + SIDE)))
 
 
 def main(program):
-    with XSession(1280, 800) as x:
-        x.use_accessibility()
+    with XSession(accessible=True) as x:
         picture = os.path.join(x.home, "boxes picture.png")
         x.run("convert", "-size", "300x200", f"xc:#{GREEN}", picture)
         scene = os.path.join(x.home, "match scene.png")
         write_scene(scene)
         x.env["PYTHONPATH"] = os.path.join(x.home, "own modules")
+        card = lambda name, wanted, what: x.wait_for(lambda: x.texts(name, "filler"), wanted, f"{what}: {name} reads")
 
-        with step(x, "start"):
+        with x.step("start"):
             x.start(program)
-            x.wait_for_window("Kestrune")
-            app = x.application("Kestrune")
 
-        with step(x, "open an image through New Image and the Open dialog"):
-            open_image(x, app, picture)
-            left, top, _, _ = x.extents(app, "Canvas", role="filler")
+        with x.step("open an image through New Image and the Open dialog"):
+            x.open_image(picture)
+            left, top, _, _ = x.extents("Canvas", role="filler")
             # The picture at the canvas's top-left, whole and unscaled: the bounding box of its colour.
-            def shown():
-                return tuple(int(v) for v in x.run("convert", x.screenshot(), "-fill", "black", "+opaque", f"#{GREEN}",
-                                                   "-trim", "-format", "%w %h %X %Y", "info:").split())
+            x.wait_for(lambda: tuple(int(v) for v in x.run("convert", x.screenshot(), "-fill", "black", "+opaque",
+                                                           f"#{GREEN}", "-trim", "-format", "%w %h %X %Y",
+                                                           "info:").split()),
+                       (300, 200, left, top), f"the picture is not shown whole at the canvas's corner {left},{top}")
 
-            x.wait_until(lambda: shown() == (300, 200, left, top),
-                         lambda: f"the picture is not shown whole at the canvas's corner {left},{top}: {shown()}")
-
-        with step(x, "draw a box in draw mode"):
-            x.press(app, "Draw Rectangle")
+        with x.step("draw a box in draw mode and label it in the box editor"):
+            x.press("Draw Rectangle")
             x.drag((left + 30, top + 40), (left + 130, top + 120))
+            x.label_box("cat")
 
-        with step(x, "label the box in the box editor"):
-            label_box(x, app, "cat")
-
-        with step(x, "save the boxes as JSON"):
-            saved = json.loads(save(x, app, "JSON", os.path.join(x.home, "first boxes.json")))
+        with x.step("save the boxes as JSON"):
+            saved = json.loads(x.saved("JSON", os.path.join(x.home, "first boxes.json")))
             expected = {"imageName": "boxes picture.png", "imageIndex": 0,
                         "shapes": [{"label": "cat", "bboxCoord": [[30.0, 40.0], [130.0, 120.0]]}]}
             assert saved == expected, f"saved {saved}, expected {expected}"
 
-        with step(x, "open the second image and go to it"):
-            open_image(x, app, scene)
-            x.press(app, "Next")
+        with x.step("open the second image and go to it"):
+            x.open_image(scene)
+            x.press("Next")
             # It is shown pixel for pixel where the first one was, but for the canvas's rounded corner.
             corner = ("-fill", "black", "-draw", "rectangle 0,0 9,9")
-            expected = os.path.join(x.home, "expected.png")
+            expected, shot = os.path.join(x.home, "expected.png"), os.path.join(x.home, "shown.png")
             x.run("convert", scene, *corner, expected)
 
             def differing():
-                shot = os.path.join(x.home, "shown.png")
                 x.run("convert", x.screenshot(), "-crop", f"{SCENE[0]}x{SCENE[1]}+{left}+{top}", "+repage", *corner,
                       shot)
                 return x.differing_pixels(shot, expected)
 
-            x.wait_until(lambda: differing() == 0,
-                         lambda: f"the second image is not shown at {left},{top}: {differing()} pixels differ")
+            x.wait_for(differing, 0, f"the second image is not shown at {left},{top}: pixels differing")
 
-        template = PLACES[0]
-        with step(x, "draw a template box around one copy of the pattern"):
-            x.drag((left + template[0], top + template[1]), (left + template[0] + SIDE, top + template[1] + SIDE))
-            label_box(x, app, "spot")
-
-        with step(x, "run Match"):
-            x.press(app, "Match")
-
+        with x.step("draw a template box around one copy of the pattern and run Match"):
+            tx, ty = PLACES[0]
+            x.drag((left + tx, top + ty), (left + tx + SIDE, top + ty + SIDE))
+            x.label_box("spot")
+            x.press("Match")
             # A box's fill tints the grey picture under it; a failed Match says why in a message box.
             def unboxed():
                 shot = x.screenshot()
-                return [p for p in PLACES if grey(x.pixel(shot, left + p[0] + SIDE // 2, top + p[1] + SIDE // 2))]
+                colours = [x.pixel(shot, left + px + SIDE // 2, top + py + SIDE // 2) for px, py in PLACES]
+                return [p for p, c in zip(PLACES, colours) if c[0:2] == c[2:4] == c[4:6]]
 
-            x.wait_until(lambda: not unboxed(), lambda: f"no box appeared at {unboxed()}", timeout=30)
+            x.wait_for(unboxed, [], "places with no box", timeout=30)
 
-        with step(x, "save the matched boxes as JSON"):
-            saved = json.loads(save(x, app, "JSON", os.path.join(x.home, "matched boxes.json")))
+        with x.step("save the matched boxes as JSON"):
+            saved = json.loads(x.saved("JSON", os.path.join(x.home, "matched boxes.json")))
             assert saved["imageName"] == "match scene.png" and saved["imageIndex"] == 1, saved
             found = sorted(saved["shapes"], key=lambda s: (s["bboxCoord"][0][1], s["bboxCoord"][0][0]))
             places = sorted(PLACES, key=lambda p: (p[1], p[0]))
             assert len(found) == len(places), f"expected a box at each of {places}, saved {found}"
-            for shape, (px, py) in zip(found, places):
-                (x0, y0), (x1, y1) = shape["bboxCoord"]
-                near = all(abs(a - b) <= 2 for a, b in zip((x0, y0, x1, y1), (px, py, px + SIDE, py + SIDE)))
-                assert shape["label"] == "spot" and near, f"expected a spot box at {(px, py)}, saved {shape}"
+            for shape, place in zip(found, places):
+                assert shape["label"] == "spot" and near(sum(shape["bboxCoord"], []), place), \
+                    f"expected a spot box at {place}, saved {shape}"
 
-        with step(x, "save the matched boxes as CSV"):
-            rows = list(csv.DictReader(save(x, app, "CSV", os.path.join(x.home, "matched boxes.csv")).splitlines()))
+        with x.step("save the matched boxes as CSV"):
+            rows = list(csv.DictReader(x.saved("CSV", os.path.join(x.home, "matched boxes.csv")).splitlines()))
             boxes = sorted([float(r[k]) for k in ("x1", "y1", "x2", "y2")] for r in rows if r["label"] == "spot")
             expected = sorted(sum(shape["bboxCoord"], []) for shape in saved["shapes"])
             assert len(rows) == len(expected) and boxes == expected, f"saved {rows}, expected boxes {expected}"
 
-        with step(x, "read the image details and the class counts of both images"):
-            shown = ["match scene.png", f"{SCENE[0]} x {SCENE[1]}", str(len(PLACES))]
-            card_texts(x, app, "Image Information", lambda t: t == shown, f"expected {shown}")
-            counts = ["Class Statistics", "Class", "Number", "spot", str(len(PLACES)), "cat", "1"]
-            card_texts(x, app, "Class Statistics", lambda t: t == counts, f"expected {counts}")
+        with x.step("read the image details and the class counts of both images"):
+            card("Image Information", ["match scene.png", f"{SCENE[0]} x {SCENE[1]}", str(len(PLACES))], "expected")
+            card("Class Statistics", ["Class Statistics", "Class", "Number", "spot", str(len(PLACES)), "cat", "1"],
+                 "expected")
 
-        with step(x, "read a clicked box's details and nudge it rightwards from the panel"):
-            px, py = PLACES[-1]
-            x.xdotool("mousemove", left + px + SIDE // 2, top + py + SIDE // 2, "click", 1)
-            x.press(app, "Selected Bounding Box Property")
-            texts = card_texts(x, app, "Bounding Box", lambda t: len(t) == 4, "expected its four values")
-            assert texts[0] == "spot" and texts[3] == "False", f"box details {texts}"
-            start, end = point_of(texts[1]), point_of(texts[2])
-            near = all(abs(a - b) <= 2 for a, b in zip(start + end, (px, py, px + SIDE, py + SIDE)))
-            assert near, f"the clicked box at {(px, py)} reads {texts}"
-            x.press(app, "Move the selected box rightwards")
+        with x.step("read a clicked box's details and nudge it rightwards from the panel"):
+            place = PLACES[-1]
+            x.xdotool("mousemove", left + place[0] + SIDE // 2, top + place[1] + SIDE // 2, "click", 1)
+            x.press("Selected Bounding Box Property")
+            texts = card("Bounding Box", lambda t: len(t) == 4, "expected its four values")
+            start, end = (tuple(float(v) for v in t.strip("()").split(",")) for t in texts[1:3])
+            assert texts[0] == "spot" and texts[3] == "False" and near(start + end, place), \
+                f"the clicked box at {place} reads {texts}"
+            x.press("Move the selected box rightwards")
             moved = f"({start[0] + 1:.1f},{start[1]:.1f})"
-            card_texts(x, app, "Bounding Box", lambda t: len(t) == 4 and t[1] == moved,
-                       f"after a nudge rightwards, expected the start {moved}")
-            card_x, _, card_width, _ = x.extents(app, "Bounding Box", role="filler")
+            card("Bounding Box", lambda t: len(t) == 4 and t[1] == moved, f"after a nudge rightwards, expected {moved}")
+            card_x, _, card_width, _ = x.extents("Bounding Box", role="filler")
             assert card_x + card_width <= x.width, f"the box card is cut at the window's edge: {card_x}+{card_width}"
     print("ok")
 

@@ -1,13 +1,12 @@
 """A virtual X display of its own for one end-to-end test, with the program running on it.
 
-Each session starts Xvfb on a display it picks itself (-displayfd), so tests run side by side,
-and runs the program with its own settings, cache and runtime folders. No window manager runs:
-windows sit at 0,0 and window-relative clicks land where they say.
-
-Every wait is bounded and fails at once, naming it, when the program ends or opens a window the test
-did not wait for (a message box): a failing test ends in seconds with the reason.
+Each session starts Xvfb on a display it picks itself (-displayfd), so tests run side by side, and
+runs the program with its own settings, cache and runtime folders. No window manager runs: windows
+sit at 0,0 and window-relative clicks land where they say. Every wait is bounded and fails at once,
+naming it, when the program ends or opens a window the test did not wait for (a message box).
 """
 
+import contextlib
 import os
 import random
 import re
@@ -20,6 +19,11 @@ import tempfile
 import time
 
 
+def missing(what):
+    print(f"{what} is missing; run scripts/setup.sh")
+    raise SystemExit(1)
+
+
 def on_own_session_bus():
     """Runs this script again inside a D-Bus session of its own, so that the accessibility bus
     belongs to this test alone; returns in the re-run script."""
@@ -28,41 +32,36 @@ def on_own_session_bus():
     try:
         import pyatspi  # noqa: F401
     except ImportError:
-        print("pyatspi is missing; run scripts/setup.sh")
-        raise SystemExit(1)
+        missing("pyatspi")
     os.environ["KESTRUNE_OWN_BUS"] = "1"
     os.execvp("dbus-run-session", ["dbus-run-session", "--", sys.executable, *sys.argv])
 
 
 class XSession:
-    def __init__(self, width=1280, height=800):
+    def __init__(self, width=1280, height=800, accessible=False):
         for tool in ("Xvfb", "xdotool", "import", "convert"):
             if shutil.which(tool) is None:
-                print(f"{tool} is missing; run scripts/setup.sh")
-                raise SystemExit(1)
+                missing(tool)
         self.width, self.height = width, height
         self.home = tempfile.mkdtemp(prefix="kestrune-e2e-")
-        self.program = None
-        self.app = None
-        # The names of the windows the test waits for; a slow Match under load may show its wait window.
+        self.program = self.server = self.app = None
+        # The names of the windows the test waits for; a slow Match under load shows its wait window.
         self.expected = {"Kestrune", "Matching…"}
-        # A display number of our own, far from the low ones another test's server may be freeing
-        # right now (its socket can vanish under a new server that took the same number).
-        number = ""
-        for _ in range(5):
-            number = self.start_server(random.randrange(100, 30000))
-            if number:
-                break
+        # A display number far from the low ones another test's server may be freeing right now (its
+        # socket can vanish under a new server that took the same number).
+        number = next(filter(None, (self.start_server(random.randrange(100, 30000)) for _ in range(5))), "")
         if not number:
             self.close()
             raise RuntimeError("Xvfb did not start")
         self.env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "XDG_", "WAYLAND"))}
-        self.env["DISPLAY"] = ":" + number
+        self.env.update(DISPLAY=":" + number, QT_QPA_PLATFORM="xcb")
         for name in ("XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"):
-            folder = os.path.join(self.home, name.lower())
-            os.makedirs(folder, mode=0o700)
-            self.env[name] = folder
-        self.env["QT_QPA_PLATFORM"] = "xcb"
+            self.env[name] = os.path.join(self.home, name.lower())
+            os.makedirs(self.env[name], mode=0o700)
+        if accessible:  # the program's controls on the session's bus, read by pyatspi from this display
+            os.environ["DISPLAY"] = self.env["DISPLAY"]
+            self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"]
 
     def start_server(self, display):
         # -noreset: a server resets when its last client leaves and refuses whoever connects meanwhile.
@@ -79,26 +78,21 @@ class XSession:
             self.server.wait()
         return number
 
-    def use_accessibility(self):
-        """The program puts its controls on the session's accessibility bus, and pyatspi in this
-        script reads them from this display."""
-        os.environ["DISPLAY"] = self.env["DISPLAY"]
-        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"]
+    def start(self, program):
+        """Starts the program; its main window's id once shown (and its accessible root in self.app)."""
+        self.log = open(os.path.join(self.home, "program.log"), "w")
+        self.program = subprocess.Popen([program], env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
+        window = self.wait_for_window("Kestrune")
+        if "QT_LINUX_ACCESSIBILITY_ALWAYS_ON" in self.env:
+            import pyatspi
 
-    def application(self, name, timeout=20):
-        """The program's root on the accessibility bus."""
-        import pyatspi
+            self.app = self.wait_for(lambda: next((a for a in pyatspi.Registry.getDesktop(0)
+                                                   if a is not None and a.name == "Kestrune"), None),
+                                     what="Kestrune is not on the accessibility bus", timeout=20)
+        return window
 
-        def found():
-            return next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == name), None)
-
-        self.app = self.wait_until(found, f"{name} is not on the accessibility bus", timeout)
-        return self.app
-
-    def extents(self, app, name, role="push button", timeout=10, enabled=False):
-        """(x, y, width, height) on the screen of the first shown control with this name and role
-        (and enabled, if asked)."""
+    def find(self, name, role, enabled=False):
+        """The first shown control with this name and role (and enabled, if asked), or None."""
         import pyatspi
 
         def wanted(a):
@@ -107,28 +101,32 @@ class XSession:
             state = a.getState()
             return state.contains(pyatspi.STATE_SHOWING) and (not enabled or state.contains(pyatspi.STATE_ENABLED))
 
+        return pyatspi.findDescendant(self.app, wanted)
+
+    def extents(self, name, role="push button", enabled=False):
+        """(x, y, width, height) on the screen of the control, once shown."""
+        import pyatspi
+
         def found():
-            control = pyatspi.findDescendant(app, wanted)
+            control = self.find(name, role, enabled)
             box = control and control.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
             return box and box.width > 0 and box.height > 0 and (box.x, box.y, box.width, box.height)
 
-        return self.wait_until(found, f"no {role} named {name!r} is shown" + (" and enabled" if enabled else ""),
-                               timeout)
+        return self.wait_for(found, what=f"no {role} named {name!r} is shown" + (" and enabled" * enabled))
 
-    def texts(self, app, name, role):
+    def texts(self, name, role):
         """The names of the labels inside the shown control with this name and role."""
         import pyatspi
 
-        found = pyatspi.findDescendant(app, lambda a: a is not None and a.name == name and a.getRoleName() == role
-                                       and a.getState().contains(pyatspi.STATE_SHOWING))
+        found = self.find(name, role)
         if found is None:
             return []
         labels = pyatspi.findAllDescendants(found, lambda a: a is not None and a.getRoleName() == "label")
         return [label.name for label in labels if label.name]
 
-    def press(self, app, name, role="push button"):
+    def press(self, name, role="push button"):
         """A click at the centre of the enabled control with this name."""
-        x, y, width, height = self.extents(app, name, role, enabled=True)
+        x, y, width, height = self.extents(name, role, enabled=True)
         self.xdotool("mousemove", x + width // 2, y + height // 2, "click", 1)
 
     def drag(self, start, end, steps=10):
@@ -140,37 +138,41 @@ class XSession:
         time.sleep(0.05)
         self.xdotool("mouseup", 1)
 
-    def start(self, program):
-        self.log = open(os.path.join(self.home, "program.log"), "w")
-        self.program = subprocess.Popen([program], env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
-
     def running(self):
         return self.program is not None and self.program.poll() is None
 
-    def check_running(self):
-        if not self.running():
-            raise RuntimeError(f"the program ended (exit status {self.program.poll()}):\n" + self.program_output())
-
     def check(self):
         """Raises when the program has ended or shows a window the test has not waited for."""
-        self.check_running()
-        unexpected = [name for name in self.window_names() if name not in self.expected]
+        if not self.running():
+            raise RuntimeError(f"the program ended (exit status {self.program.poll()}):\n" + self.program_output())
+        unexpected = [name for name in self.windows(names=True) if name not in self.expected]
         if unexpected:
-            texts = {name: self.texts(self.app, name, "alert") if self.app else [] for name in unexpected}
+            texts = {name: self.texts(name, "alert") if self.app else [] for name in unexpected}
             raise RuntimeError("unexpected window: " + "; ".join(f"{n!r} {' '.join(t)}" for n, t in texts.items()))
 
-    def wait_until(self, condition, failure, timeout=10, pause=0.1):
-        """The first true value of condition(), checking the program all the while; after timeout
-        seconds a RuntimeError with the failure's text (or what failure() returns then)."""
+    def wait_for(self, get, wanted=bool, what="", timeout=10, pause=0.1):
+        """The first value of get() that wanted accepts (or equals), checking the program all the
+        while; after timeout seconds a RuntimeError naming what was awaited and the last value."""
+        accept = wanted if callable(wanted) else lambda value: value == wanted
         deadline = time.monotonic() + timeout
         while True:
             self.check()
-            value = condition()
-            if value:
+            value = get()
+            if accept(value):
                 return value
             if time.monotonic() > deadline:
-                raise RuntimeError(f"{failure() if callable(failure) else failure} (waited {timeout} s)")
+                raise RuntimeError(f"{what}: {value!r} (waited {timeout} s)")
             time.sleep(pause)
+
+    @contextlib.contextmanager
+    def step(self, text):
+        """Names the step that failed, and says so when the program ended on the way."""
+        try:
+            yield
+            self.check()
+        except Exception as error:
+            ended = "" if self.running() else "\nthe program ended:\n" + self.program_output()
+            raise AssertionError(f"{text}: {error}{ended}") from error
 
     def run(self, *command, timeout=30):
         return subprocess.run(list(command), env=self.env, check=True, capture_output=True, text=True,
@@ -179,27 +181,18 @@ class XSession:
     def xdotool(self, *args):
         return self.run("xdotool", *[str(a) for a in args])
 
-    def visible_windows(self, name="."):
-        """The ids of the visible windows whose names match the pattern."""
-        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name], env=self.env,
-                              capture_output=True, text=True, timeout=10).stdout.split()
-
-    def window_names(self):
-        """The names of the visible windows (a window that closes meanwhile may be left out)."""
-        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", ".", "getwindowname", "%@"],
-                              env=self.env, capture_output=True, text=True, timeout=10).stdout.splitlines()
-
-    def find_window(self, name):
-        """The id of the first visible window whose whole name is `name`, or None."""
-        found = self.visible_windows(f"^{re.escape(name)}$")
-        return found[0] if found else None
+    def windows(self, pattern=".", names=False):
+        """The ids (or names) of the visible windows whose names match the pattern."""
+        command = ["xdotool", "search", "--onlyvisible", "--name", pattern] + ["getwindowname", "%@"] * names
+        return subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=10).stdout.splitlines()
 
     def wait_for_window(self, name, timeout=20):
         self.expected.add(name)
-        return self.wait_until(lambda: self.find_window(name), f"no window named {name!r} appeared", timeout)
+        return self.wait_for(lambda: next(iter(self.windows(f"^{re.escape(name)}$")), None),
+                             what=f"no window named {name!r} appeared", timeout=timeout)
 
-    def wait_until_gone(self, window, timeout=10):
-        self.wait_until(lambda: window not in self.visible_windows(), f"window {window} stayed open", timeout)
+    def wait_until_gone(self, window):
+        self.wait_for(lambda: window not in self.windows(), what=f"window {window} stayed open")
 
     def click(self, window, x, y):
         self.xdotool("mousemove", "--window", window, x, y, "click", 1)
@@ -207,6 +200,32 @@ class XSession:
     def type_into(self, window, text):
         self.xdotool("windowfocus", "--sync", window)
         self.xdotool("type", "--delay", 20, text)
+
+    def fill_in(self, title, text):
+        """Types text into the dialog with this title, presses Return and waits until it goes."""
+        dialog = self.wait_for_window(title)
+        self.type_into(dialog, text)
+        self.xdotool("key", "Return")
+        self.wait_until_gone(dialog)
+
+    def open_image(self, path):
+        self.press("New Image")
+        self.fill_in("Open", path)
+
+    def label_box(self, label):
+        """Types the label into the box editor that drawing opened, and closes it with Return."""
+        self.wait_for_window("Bounding Box", timeout=5)
+        self.press("Class Label", role="text")
+        self.fill_in("Bounding Box", label)
+
+    def saved(self, kind, path):
+        """The text of a file saved as kind through the Save popover and its save dialog."""
+        self.press("Save")
+        self.press(kind)
+        self.fill_in(f"Save {kind} file", path)
+        self.wait_for(lambda: os.path.exists(path), what=f"{path} was not written")
+        with open(path, encoding="utf-8") as stream:
+            return stream.read()
 
     def screenshot(self):
         path = os.path.join(self.home, f"shot-{time.monotonic_ns()}.png")
@@ -217,6 +236,10 @@ class XSession:
         """The colour at x, y as RRGGBB."""
         return self.run("convert", shot, "-format", f"%[hex:p{{{x},{y}}}]", "info:").strip().upper()[:6]
 
+    def wait_for_pixel(self, x, y, colour, what, timeout=10):
+        self.wait_for(lambda: self.pixel(self.screenshot(), x, y), colour, f"{what}: the colour at {x},{y}", timeout,
+                      pause=0.2)
+
     def differing_pixels(self, first, second):
         """How many pixels of two pictures of one size differ."""
         result = subprocess.run(["compare", "-metric", "AE", first, second, "null:"],
@@ -224,15 +247,6 @@ class XSession:
         if result.returncode > 1:
             raise RuntimeError("compare failed: " + result.stderr)
         return int(float(result.stderr.split()[0]))
-
-    def wait_for_pixel(self, x, y, colour, timeout=10):
-        deadline = time.monotonic() + timeout
-        while True:
-            self.check()
-            seen = self.pixel(self.screenshot(), x, y)
-            if seen == colour or time.monotonic() > deadline:
-                return seen
-            time.sleep(0.2)
 
     def program_output(self):
         self.log.flush()

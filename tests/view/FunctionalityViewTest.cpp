@@ -13,8 +13,6 @@
 #include "view/functionality/details/ImageDetailsView.h"
 #include "view/functionality/details/InfoRow.h"
 
-#include <QToolButton>
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QBarSeries>
@@ -24,6 +22,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
+#include <QToolButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -53,6 +52,7 @@ struct Panel : CanvasFixture {
     void showTab(FunctionalityTabMode tab) { click(icon(tab), icon(tab)->symbolRect().center().toPoint()); }
     ImageDetailsView* images() const { return qobject_cast<ImageDetailsView*>(view.panel()); }
     BoxDetailsView* boxes() const { return qobject_cast<BoxDetailsView*>(view.panel()); }
+    QString value(BoxDetailsView::Row row) const { return boxes()->row(row)->value(); }
     static void click(QWidget* widget, QPoint at)
     {
         QTest::mouseClick(widget, Qt::LeftButton, {}, at);
@@ -90,14 +90,10 @@ struct Panel : CanvasFixture {
 TEST(FunctionalityView, TheTabChangesOnlyByAClickOnItsSymbolAndAPanelShownAgainStartsAfresh)
 {
     Panel p;
-    const struct {
-        FunctionalityTabMode tab;
-        const char* help;
-    } icons[] = { { FunctionalityTabMode::ImageDetails, "Image Details" },
-        { FunctionalityTabMode::BoxDetails, "Selected Bounding Box Property" } };
-    for (const auto& i : icons) {
-        EXPECT_EQ(p.icon(i.tab)->toolTip(), i.help);
-        EXPECT_EQ(p.icon(i.tab)->accessibleName(), i.help);
+    for (auto [tab, help] : { std::pair { FunctionalityTabMode::ImageDetails, "Image Details" },
+             { FunctionalityTabMode::BoxDetails, "Selected Bounding Box Property" } }) {
+        EXPECT_EQ(p.icon(tab)->toolTip(), help);
+        EXPECT_EQ(p.icon(tab)->accessibleName(), help);
     }
     ASSERT_TRUE(p.images());
     EXPECT_TRUE(p.icon(FunctionalityTabMode::ImageDetails)->highlighted());
@@ -165,11 +161,10 @@ TEST(FunctionalityView, BoxDetailsShowTheSelectedBoxWhileTheCurrentImageShowsABo
     for (const auto& c : cases) {
         p.selectedBox(0, c.start, c.end, c.label, c.isTemplate);
         ASSERT_TRUE(shows());
-        BoxDetailsView* view = p.boxes();
-        EXPECT_EQ(view->row(BoxDetailsView::ClassLabelRow)->value(), c.label);
-        EXPECT_EQ(view->row(BoxDetailsView::StartLocationRow)->value(), c.startText);
-        EXPECT_EQ(view->row(BoxDetailsView::EndLocationRow)->value(), c.endText);
-        EXPECT_EQ(view->row(BoxDetailsView::TemplateRow)->value(), c.templateText);
+        EXPECT_EQ(p.value(BoxDetailsView::ClassLabelRow), c.label);
+        EXPECT_EQ(p.value(BoxDetailsView::StartLocationRow), c.startText);
+        EXPECT_EQ(p.value(BoxDetailsView::EndLocationRow), c.endText);
+        EXPECT_EQ(p.value(BoxDetailsView::TemplateRow), c.templateText);
     }
 
     // The card follows the box through the editor's Save, a drag and a zoom step, with no click on it.
@@ -177,25 +172,18 @@ TEST(FunctionalityView, BoxDetailsShowTheSelectedBoxWhileTheCurrentImageShowsABo
     p.boundingBoxManager.applyEdit(box, 0, { "dog", Point { 20, 10 }, Point { 40, 30 }, true }, 1.0);
     p.boundingBoxManager.moveBox(box, 0, { 5, 5 }, { 100, 80 });
     p.settle();
-    EXPECT_EQ(p.boxes()->row(BoxDetailsView::ClassLabelRow)->value(), "dog");
-    EXPECT_EQ(p.boxes()->row(BoxDetailsView::StartLocationRow)->value(), "(25.0,15.0)");
+    EXPECT_EQ(p.value(BoxDetailsView::ClassLabelRow), "dog");
+    EXPECT_EQ(p.value(BoxDetailsView::StartLocationRow), "(25.0,15.0)");
     p.imageManager.zoomStep(ImageManager::zoomInFactor);
     p.settle();
-    box = p.boundingBoxManager.currentSelectedBox;
-    EXPECT_EQ(p.boxes()->row(BoxDetailsView::EndLocationRow)->value(), "(45.0,35.0)");
+    EXPECT_EQ(p.value(BoxDetailsView::EndLocationRow), "(45.0,35.0)");
 
     // Every box of the current image deleted: nothing to show, whatever stays selected.
-    const BoundingBoxManager::BoxList list = *p.boundingBoxManager.boxesOf(0);
-    for (const BoxPtr& other : list) {
-        if (other != box && other->toShow()) {
-            p.boundingBoxManager.select(other);
-            p.boundingBoxManager.deleteSelection(0);
-        }
+    box = p.boundingBoxManager.currentSelectedBox;
+    for (const BoxPtr& other : BoundingBoxManager::BoxList(*p.boundingBoxManager.boxesOf(0))) {
+        p.boundingBoxManager.select(other);
+        p.boundingBoxManager.deleteSelection(0);
     }
-    p.boundingBoxManager.select(box);
-    p.settle();
-    EXPECT_TRUE(shows());
-    p.boundingBoxManager.deleteSelection(0);
     p.boundingBoxManager.select(box);
     p.settle();
     EXPECT_FALSE(shows());
@@ -223,6 +211,7 @@ TEST(FunctionalityView, ThePadNudgesTheSelectedBoxOnePointUnlessItsEdgeWouldReac
         { NudgeDirection::Down, "Move the selected box downwards", { 5, 50 }, { 9, 99.0 }, false, {} },
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.help << " from " << c.start.x << "," << c.start.y);
         const BoxPtr box = p.selectedBox(0, c.start, c.end, "cat", true);
         const std::int64_t k = p.boundingBoxManager.getIndex(box, 0);
         QAbstractButton* arrow = p.boxes()->arrow(c.direction);
@@ -230,19 +219,18 @@ TEST(FunctionalityView, ThePadNudgesTheSelectedBoxOnePointUnlessItsEdgeWouldReac
         EXPECT_EQ(arrow->toolTip(), c.help);
         p.click(arrow);
         const BoxPtr now = p.boundingBoxManager.boxAt(k, 0);
-        EXPECT_EQ(p.boundingBoxManager.boxesOf(0)->size(), size_t(k + 1)) << c.help;
-        EXPECT_EQ(p.boundingBoxManager.currentSelectedBox.get(), now) << c.help;
+        EXPECT_EQ(p.boundingBoxManager.boxesOf(0)->size(), size_t(k + 1));
+        EXPECT_EQ(p.boundingBoxManager.currentSelectedBox.get(), now);
         if (!c.moves) {
-            EXPECT_EQ(now, box) << c.help << " " << c.end.x;
+            EXPECT_EQ(now, box);
             continue;
         }
-        ASSERT_NE(now, box) << c.help;
-        EXPECT_EQ(now->startLocation().x, c.movedStart.x) << c.help;
-        EXPECT_EQ(now->startLocation().y, c.movedStart.y) << c.help;
+        ASSERT_NE(now, box);
+        EXPECT_EQ(now->startLocation().x, c.movedStart.x);
+        EXPECT_EQ(now->startLocation().y, c.movedStart.y);
         EXPECT_EQ(now->classLabel(), "cat");
         EXPECT_TRUE(now->markTemplate());
-        EXPECT_EQ(
-            p.boxes()->row(BoxDetailsView::StartLocationRow)->value(), BoxDetailsView::locationText(c.movedStart));
+        EXPECT_EQ(p.value(BoxDetailsView::StartLocationRow), BoxDetailsView::locationText(c.movedStart));
     }
 
     // A selected box of another image: the arrows move nothing.

@@ -155,34 +155,19 @@ TEST_F(MatchControlsTest, MatchReplacesEarlierMatchesAndKeepsTheTemplates)
     EXPECT_EQ(resultFiles().size(), 1);
     QTest::qWait(100);
     EXPECT_TRUE(QFile::exists(exchange));
-    QTest::qWait(300);
-    EXPECT_FALSE(QFile::exists(exchange));
-    EXPECT_TRUE(resultFiles().isEmpty());
+    QTRY_VERIFY(!QFile::exists(exchange) && resultFiles().isEmpty());
 
-    // Minus raises the threshold and matches again: the same copies, not twice.
+    // Minus raises the threshold and matches again: the same copies, not twice. Plus lowers it, with
+    // no bound, and "Match" starts again from 0.6.
     s.click("minus");
     EXPECT_DOUBLE_EQ(s.matchSetting.threshold.get(), 0.7);
     EXPECT_EQ(s.matches(), expected);
     EXPECT_EQ(s.boxes().size(), 5u);
-    QTest::qWait(400);
-    EXPECT_FALSE(QFile::exists(exchange));
-    EXPECT_TRUE(resultFiles().isEmpty());
-}
-
-TEST_F(MatchControlsTest, ThresholdStepsAreFloatingPointStepsWithoutBounds)
-{
-    Scene s;
-    s.click("Match");
-    for (int i = 0; i < 4; ++i)
-        s.click("minus");
-    EXPECT_EQ(s.matchSetting.threshold.get(), 0.9999999999999999);
     s.click("Match");
     EXPECT_EQ(s.matchSetting.threshold.get(), 0.6);
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 7; ++i)
         s.click("plus");
-    EXPECT_NEAR(s.matchSetting.threshold.get(), 2.7755575615628914e-17, 1e-30);
-    s.click("plus");
-    EXPECT_NEAR(s.matchSetting.threshold.get(), -0.1, 1e-15);
+    EXPECT_NEAR(s.matchSetting.threshold.get(), -0.1, 1e-12);
     EXPECT_EQ(s.boxes()[0], s.cat); // templates stay whatever the threshold
 
     // Another image makes the threshold buttons wait for its own first "Match".
@@ -191,7 +176,7 @@ TEST_F(MatchControlsTest, ThresholdStepsAreFloatingPointStepsWithoutBounds)
     s.settle();
     EXPECT_FALSE(s.canvas->state().isMatchClicked());
     EXPECT_FALSE(s.button("minus")->isEnabled());
-    QTest::qWait(400); // let the clean-ups run
+    QTRY_VERIFY(resultFiles().isEmpty()); // let the clean-ups run
 }
 
 TEST_F(MatchControlsTest, DisabledWithoutImageOrBoxes)
@@ -317,15 +302,8 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     } cases[] {
         { R"(write {"imageName":"x","imageIndex":"0","shapes":[]})", "imageIndex", -1 },
         { R"(write {"imageIndex":0,"shapes":[]})", "imageName", -1 },
-        { R"(write {"imageName":null,"imageIndex":0,"shapes":[]})", "imageName", -1 },
         { "write null", unusable, -1 },
-        { R"(write {"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[NaN,1],[2,3]]}]})", unusable,
-            -1 },
-        { R"(write {"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[1e999,1],[2,3]]}]})", unusable,
-            -1 },
-        { "write {\"imageName\":\"\xff\xfe\",\"imageIndex\":0,\"shapes\":[]}", unusable, -1 },
         { R"(write {"imageName":"x","imageIndex":7,"shapes":[]})", "image index 7", -1 },
-        { R"(write {"imageName":"x","imageIndex":-1,"shapes":[]})", "image index -1", -1 },
         // Shapes without two finite points are skipped (the zoom is 1.5); the others are placed.
         { R"(write {"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[1,2]]},)"
           R"({"label":"b","bboxCoord":[[1.7e308,1],[2,3]]},{"label":"c","bboxCoord":[[1e300,-1e300],[2,3]]}]})",
@@ -364,25 +342,23 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     QStringList seen;
     QElapsedTimer clock;
     QTimer poll;
-    poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog) {
             QTest::keyClick(field, Qt::Key_7);
             ++keysSent;
-            return;
-        }
-        if (shownAfter < 0) {
+        } else if (shownAfter < 0) {
             shownAfter = clock.elapsed();
+            const auto buttons = dialog->findChildren<QPushButton*>();
             seen << dialog->windowTitle();
-            for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            for (QPushButton* button : buttons)
                 seen << button->text();
-            QTest::mouseClick(dialog->findChildren<QPushButton*>().value(0), Qt::LeftButton);
+            QTest::mouseClick(buttons.value(0), Qt::LeftButton);
         }
     });
     AlertAnswerer ok(QStringLiteral("OK"));
     clock.start();
-    poll.start();
+    poll.start(20);
     s.click("Match");
     poll.stop();
     EXPECT_GE(shownAfter, ScriptWaitDialog::showAfterMs - 50);

@@ -1,20 +1,35 @@
 #include "view/sidebar/SidebarView.h"
 
+#include "Alerts.h"
 #include "CanvasFixture.h"
 #include "view/ZoomStep.h"
 #include "view/sidebar/SavePopover.h"
 #include "view/sidebar/SettingsPopover.h"
 #include "view/sidebar/SidebarIcon.h"
+#include "viewmodel/ExchangeFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace
 {
 struct Sidebar : CanvasFixture {
     SidebarView view { shared };
+    SavePopover* save = view.savePopover();
+    SettingsPopover* settings = view.settingsPopover();
 
     Sidebar()
     {
@@ -40,6 +55,76 @@ struct Sidebar : CanvasFixture {
     }
 };
 
+QString write(const QString& path, const QByteArray& bytes = {})
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+    return path;
+}
+
+QByteArray read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Two images, a.png and cat.small.png; the Save popover opens from its sidebar entry.
+struct Save : Sidebar {
+    SavePopover& popover = *save;
+
+    Save()
+    {
+        openPath("/pictures/a.png");
+        openPath("/pictures/cat.small.png");
+        matchSetting.pythonLibrary.set(QStringLiteral(KESTRUNE_PYTHON_DIR));
+        open();
+    }
+    void open()
+    {
+        if (!popover.isVisible())
+            click(SidebarIconType::SaveJSON);
+    }
+    void add(int image, Point s, Point e, const QString& label, double zoom = 1.0)
+    {
+        boundingBoxManager.appendBox(std::make_shared<BoundingBoxProperty>(s, e, label, 1.0, zoom), image, false);
+        settle();
+    }
+    void press(QPushButton* button)
+    {
+        open();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QStringList caches() const
+    {
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+            .entryList(QDir::Files | QDir::Hidden);
+    }
+};
+
+QVariant stored(const char* key)
+{
+    return QSettings(MatchSetting::organization, MatchSetting::application).value(QString::fromLatin1(key));
+}
+
+void clearStore()
+{
+    QSettings settings(MatchSetting::organization, MatchSetting::application);
+    settings.clear();
+    settings.sync();
+}
+
+// The Settings popover open beside its sidebar entry.
+struct Settings : Sidebar {
+    SettingsPopover& popover = *settings;
+
+    Settings()
+    {
+        click(SidebarIconType::Settings);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&popover));
+    }
+};
 } // namespace
 
 TEST(SidebarView, ShowsItsEntriesInSectionsWithTheLowerOnesAtTheBottom)
@@ -128,12 +213,11 @@ TEST(SidebarView, NewImageAddsImagesWithBoxListsAndZoomStepsTheCurrentOne)
     EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get()[1], 1.1);
     EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get()[0], 1.0);
     EXPECT_DOUBLE_EQ(s.boundingBoxManager.allBoundingBoxes.get()[1][0]->endLocation().y, 8.8);
-    EXPECT_TRUE(ZoomTransition::instance().running());
+    EXPECT_TRUE(ZoomTransition::instance().running()); // the sidebar's step is the animated one
     s.click(SidebarIconType::ZoomOut);
     EXPECT_DOUBLE_EQ(s.imageManager.allCurrentScaleFactors.get()[1], 0.99);
     EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
     QTRY_VERIFY(!ZoomTransition::instance().running());
-    EXPECT_EQ(ZoomTransition::instance().displayFactor(), 1.0);
 }
 
 TEST(SidebarView, EntriesStartFivePointsFromTheLeadingEdgeWhateverTheirCaption)
@@ -183,30 +267,250 @@ TEST(SidebarView, SaveAndSettingsOpenTheirPopoversBesideTheEntry)
 {
     Sidebar s;
     s.click(SidebarIconType::SaveJSON);
-    ASSERT_TRUE(s.view.savePopover()->isVisible());
+    ASSERT_TRUE(s.save->isVisible());
     const SidebarIcon* save = s.icon(SidebarIconType::SaveJSON);
-    EXPECT_GT(s.view.savePopover()->geometry().left(), save->mapToGlobal(save->rect().topRight()).x());
+    EXPECT_GT(s.save->geometry().left(), save->mapToGlobal(save->rect().topRight()).x());
     EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
     s.click(SidebarIconType::SaveJSON);
-    EXPECT_FALSE(s.view.savePopover()->isVisible());
+    EXPECT_FALSE(s.save->isVisible());
     // A press elsewhere closes it and still does what it does there; so does Escape.
     s.click(SidebarIconType::SaveJSON);
     s.click(SidebarIconType::MoveRectangle);
-    EXPECT_FALSE(s.view.savePopover()->isVisible());
+    EXPECT_FALSE(s.save->isVisible());
     EXPECT_TRUE(s.icon(SidebarIconType::MoveRectangle)->highlighted());
     s.click(SidebarIconType::SaveJSON);
-    QTest::keyClick(s.view.savePopover(), Qt::Key_Escape);
-    EXPECT_FALSE(s.view.savePopover()->isVisible());
+    QTest::keyClick(s.save, Qt::Key_Escape);
+    EXPECT_FALSE(s.save->isVisible());
 
     s.click(SidebarIconType::Settings);
-    SettingsPopover* settings = s.view.settingsPopover();
-    ASSERT_TRUE(settings->isVisible());
-    QTest::mouseClick(settings->closeButton(), Qt::LeftButton);
-    EXPECT_FALSE(settings->isVisible());
+    ASSERT_TRUE(s.settings->isVisible());
+    QTest::mouseClick(s.settings->closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(s.settings->isVisible());
     s.click(SidebarIconType::Settings);
-    EXPECT_TRUE(settings->isVisible());
+    EXPECT_TRUE(s.settings->isVisible());
     s.click(SidebarIconType::DrawRectangle); // it stays open until closed on purpose
-    EXPECT_TRUE(settings->isVisible());
+    EXPECT_TRUE(s.settings->isVisible());
     s.click(SidebarIconType::Settings);
-    EXPECT_FALSE(settings->isVisible());
+    EXPECT_FALSE(s.settings->isVisible());
+}
+
+TEST(SavePopover, BothSavesWaitForAShownBoxOnAnyImage)
+{
+    Save s;
+    EXPECT_FALSE(s.popover.jsonSection()->isEnabled());
+    EXPECT_TRUE(s.popover.csvText()->isEnabled()); // only the CSV button is disabled
+    EXPECT_FALSE(s.popover.csvButton()->isEnabled());
+
+    s.add(0, { 1, 1 }, { 2, 2 }, "gone");
+    s.boundingBoxManager.hideCurrentBox(0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(s.popover.jsonButton()->isEnabled());
+
+    s.add(0, { 1, 1 }, { 2, 2 }, "cat");
+    s.imageManager.currentImageIndex.set(1);
+    EXPECT_TRUE(s.popover.jsonSection()->isEnabled());
+    EXPECT_TRUE(s.popover.csvButton()->isEnabled());
+    // The second image has no box, yet its (empty) file is what gets saved.
+    s.dialogs.fileToSave = s.dir + "/second";
+    s.press(s.popover.jsonButton());
+    EXPECT_FALSE(s.popover.isVisible()); // the dialog came in its place
+    EXPECT_EQ(read(s.dir + "/second.json"), R"({"imageName":"cat.small.png","imageIndex":1,"shapes":[]})");
+}
+
+TEST(SavePopover, JsonWritesTheCurrentImagesShownBoxesInImagePixels)
+{
+    Save s;
+    s.add(0, { 10, 20 }, { 30, 40 }, "cat");
+    s.add(0, { 5, 5 }, { 6, 6 }, "deleted");
+    s.boundingBoxManager.hideCurrentBox(1, 0);
+    s.add(0, { 12.5, 25 }, { 37.5, 50 }, "dog/2", 1.25);
+    s.add(1, { 1, 1 }, { 2, 2 }, "other image");
+
+    s.dialogs.fileToSave = s.dir + "/boxes.json";
+    s.press(s.popover.jsonButton());
+    EXPECT_EQ(s.dialogs.lastSaveTitle, "Save JSON file");
+    EXPECT_EQ(s.dialogs.lastSaveMessage, "Choose a folder and a name to store your json file.");
+    EXPECT_EQ(s.dialogs.lastSaveNameLabel, "JSON name:");
+    EXPECT_EQ(read(s.dir + "/boxes.json"),
+        R"({"imageName":"a.png","imageIndex":0,"shapes":[)"
+        R"({"label":"cat","bboxCoord":[[10.0,20.0],[30.0,40.0]]},)"
+        R"({"label":"dog\/2","bboxCoord":[[10.0,20.0],[30.0,40.0]]}]})");
+
+    // Cancel writes nothing and leaves the cache folder alone.
+    const QStringList cachesBefore = s.caches();
+    s.dialogs.fileToSave.clear();
+    s.press(s.popover.jsonButton());
+    s.press(s.popover.csvButton());
+    EXPECT_EQ(QDir(s.dir).entryList(QDir::Files), QStringList({ "boxes.json" }));
+    EXPECT_EQ(s.caches(), cachesBefore);
+}
+
+TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
+{
+    Save s;
+    s.add(0, { 10, 20 }, { 30, 40 }, "cat");
+    const QString earlier = s.dir + QStringLiteral("/earlier #1 %20?ü");
+    for (const QString ending : { ".json", ".csv" }) {
+        write(earlier + ending, "earlier");
+        QFile::setPermissions(earlier + ending, QFile::ReadOwner | QFile::ReadGroup);
+    }
+    write(s.dir + "/not a folder", "");
+    for (int k = 0; k < 200; ++k)
+        s.add(0, { 1, 1 }, { 2, 2 }, "a label long enough to make the file larger than the limit");
+
+    const struct {
+        QString path;
+        QString reason; // a part of the message
+        rlim_t sizeLimit = RLIM_INFINITY;
+    } cases[] {
+        { s.dir + "/no such folder/boxes", "No such file or directory" },
+        { s.dir + "/not a folder/boxes", "Not a directory" }, { "/proc/boxes", "/proc/boxes" },
+        { earlier, " is read-only." }, { s.dir + "/limited", {}, 64 }, // the size limit
+    };
+    AlertAnswerer ok("OK");
+    qsizetype alerts = 0;
+    for (const auto& c : cases) {
+        for (const QString kind : { "JSON", "CSV" }) {
+            const QString path = c.path + "." + kind.toLower();
+            if (c.sizeLimit != RLIM_INFINITY)
+                write(path, "earlier");
+            s.dialogs.fileToSave = path;
+            rlimit previous {};
+            getrlimit(RLIMIT_FSIZE, &previous);
+            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limited { c.sizeLimit, previous.rlim_max };
+            setrlimit(RLIMIT_FSIZE, &limited);
+            s.press(kind == "JSON" ? s.popover.jsonButton() : s.popover.csvButton());
+            setrlimit(RLIMIT_FSIZE, &previous);
+            std::signal(SIGXFSZ, handler);
+
+            ASSERT_EQ(ok.seen().size(), ++alerts) << path.toStdString();
+            const auto& seen = ok.seen().last();
+            EXPECT_EQ(seen.title, "Save Failed");
+            EXPECT_TRUE(seen.text.startsWith("The " + kind + " file was not saved.")) << seen.text.toStdString();
+            EXPECT_TRUE(seen.text.contains(c.reason)) << seen.text.toStdString();
+            EXPECT_FALSE(seen.text.contains("Traceback")) << seen.text.toStdString();
+            EXPECT_EQ(read(path), QFileInfo::exists(path) ? QByteArray("earlier") : QByteArray("<missing>"));
+        }
+    }
+    EXPECT_TRUE(QDir(exchangeFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(QDir(s.dir).entryList(QDir::Files | QDir::Hidden),
+        QStringList(
+            { "earlier #1 %20?ü.csv", "earlier #1 %20?ü.json", "limited.csv", "limited.json", "not a folder" }));
+}
+
+TEST(SavePopover, CsvGoesThroughTheHiddenFileAndTheBundledScript)
+{
+    Save s;
+    s.imageManager.currentImageIndex.set(1);
+    s.add(1, { 10, 20 }, { 30, 40.5 }, "cat");
+    s.add(1, { 0, 0 }, { 1, 1 }, "deleted");
+    s.boundingBoxManager.hideCurrentBox(1, 1);
+    s.add(0, { 7, 7 }, { 8, 8 }, "first image");
+
+    s.dialogs.fileToSave = s.dir + "/table"; // the ending is added
+    s.press(s.popover.csvButton());
+    EXPECT_EQ(s.dialogs.lastSaveTitle, "Save CSV file");
+    EXPECT_EQ(s.dialogs.lastSaveMessage, "Choose a folder and a name to store your csv file.");
+    EXPECT_EQ(s.dialogs.lastSaveNameLabel, "CSV name:");
+    EXPECT_EQ(read(s.dir + "/table.csv"),
+        "imageName,imageIndex,label,x1,y1,x2,y2\r\n"
+        "cat.small.png,1,cat,10.0,20.0,30.0,40.5\r\n");
+    EXPECT_FALSE(s.caches().contains(".cat.json"));
+}
+
+TEST(SettingsPopover, ChosenLibraryAndScriptsFolderSurviveARestart)
+{
+    clearStore();
+    const QString dir = TestEnvironment::makeTempDir();
+    const QString library = write(dir + "/my libs/libpython3.11.so.1.0");
+    const QString folder = TestEnvironment::makeTempDir() + "/my scripts ü";
+    QDir().mkpath(folder);
+    {
+        Settings s;
+        EXPECT_EQ(s.popover.restartNoteOpacity(), 0.0);
+        // Load Scripts stores the folder and asks for no restart.
+        s.dialogs.folderToChoose = folder;
+        QTest::mouseClick(s.popover.loadScriptsButton(), Qt::LeftButton);
+        EXPECT_EQ(s.matchSetting.pythonLibrary.get(), folder);
+        QTRY_COMPARE(s.popover.scriptsPathField()->text(), folder);
+        EXPECT_FALSE(s.popover.showRestartText());
+
+        s.dialogs.fileToOpen = library;
+        QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
+        EXPECT_TRUE(s.popover.showRestartText());
+        EXPECT_EQ(s.popover.restartNote()->text(), "*Restart the app for the changes to take effect.");
+        QTRY_COMPARE(s.popover.restartNoteOpacity(), 1.0);
+        EXPECT_EQ(s.matchSetting.pythonEnv.get(), library);
+        QTRY_COMPARE(s.popover.pythonPathField()->text(), library);
+        // Plain texts: the blanks stay blanks.
+        EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), library);
+        EXPECT_EQ(stored(MatchSetting::pythonLibraryKey).toString(), folder);
+    }
+    MatchSetting restarted;
+    EXPECT_EQ(restarted.pythonEnv.get(), library);
+    EXPECT_EQ(restarted.pythonLibrary.get(), folder);
+}
+
+TEST(SettingsPopover, RefusedCancelledAndTypedPathsWriteNothing)
+{
+    clearStore();
+    const QString dir = TestEnvironment::makeTempDir();
+    const QString accepted = write(dir + "/libpython3.so");
+    Settings s;
+    s.dialogs.fileToOpen = accepted;
+    s.popover.changePath();
+    ASSERT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
+
+    // The test is case-sensitive: "Python3" is refused, with a message, and nothing changes.
+    s.dialogs.fileToOpen = write(dir + "/Python3");
+    {
+        AlertAnswerer ok("OK");
+        QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
+        ASSERT_EQ(ok.seen().size(), 1);
+        EXPECT_EQ(ok.seen()[0].title, "Invalid Input");
+        EXPECT_TRUE(ok.seen()[0].text.contains("Python3"));
+    }
+    EXPECT_FALSE(s.popover.showRestartText());
+    EXPECT_EQ(s.matchSetting.pythonEnv.get(), accepted);
+    EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
+
+    // Cancel in either dialog writes nothing.
+    s.dialogs.fileToOpen.clear();
+    s.dialogs.folderToChoose.clear();
+    QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
+    QTest::mouseClick(s.popover.loadScriptsButton(), Qt::LeftButton);
+    EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
+    EXPECT_FALSE(stored(MatchSetting::pythonLibraryKey).isValid());
+
+    // Typing changes the running program only.
+    s.popover.pythonPathField()->setFocus();
+    s.popover.pythonPathField()->selectAll();
+    QTest::keyClicks(s.popover.pythonPathField(), "/typed/libpython9.so");
+    EXPECT_EQ(s.matchSetting.pythonEnv.get(), "/typed/libpython9.so");
+    QTest::keyClicks(s.popover.scriptsPathField(), "/typed/scripts");
+    EXPECT_EQ(s.matchSetting.pythonLibrary.get(), "/typed/scripts");
+    EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
+    EXPECT_FALSE(stored(MatchSetting::pythonLibraryKey).isValid());
+    MatchSetting restarted;
+    EXPECT_EQ(restarted.pythonEnv.get(), accepted);
+    EXPECT_TRUE(restarted.pythonLibrary.get().isEmpty());
+}
+
+TEST(SettingsPopover, TheInterpretersExecutableStandsInForAnUnsetLibraryInMemoryOnly)
+{
+    clearStore();
+    Settings s;
+    s.popover.readInterpreter();
+    const QString executable = s.popover.pythonPath();
+    ASSERT_FALSE(executable.isEmpty()) << "the test machine has Python 3";
+    EXPECT_TRUE(QFileInfo(executable).fileName().startsWith("python"));
+    EXPECT_EQ(s.matchSetting.pythonEnv.get(), executable);
+    QTRY_COMPARE(s.popover.pythonPathField()->text(), executable);
+    EXPECT_FALSE(stored(MatchSetting::pythonPathKey).isValid());
+
+    // A library already set is kept.
+    s.matchSetting.pythonEnv.set("/chosen/libpython3.so");
+    s.popover.readInterpreter();
+    EXPECT_EQ(s.matchSetting.pythonEnv.get(), "/chosen/libpython3.so");
 }
