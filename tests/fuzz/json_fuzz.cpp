@@ -14,25 +14,21 @@ namespace
 {
 using Json = nlohmann::ordered_json;
 
-struct Fault {
-    std::string text;
-};
-
 std::string join(const std::string& path, const std::string& key) { return path.empty() ? key : path + "." + key; }
 std::string at(const std::string& path, size_t index) { return path + "[" + std::to_string(index) + "]"; }
 
 [[noreturn]] void wrongType(const Json& value, const std::string& where, const char* wanted)
 {
-    throw Fault { "\"" + where + "\" is " + value.type_name() + ", not " + wanted };
+    throw std::string("\"" + where + "\" is " + value.type_name() + ", not " + wanted);
 }
 
 const Json& member(const Json& object, const char* key, const std::string& path)
 {
     const auto it = object.find(key);
     if (it == object.end())
-        throw Fault { "missing key \"" + join(path, key) + "\"" };
+        throw std::string("missing key \"" + join(path, key) + "\"");
     if (it->is_null())
-        throw Fault { "\"" + join(path, key) + "\" is null" };
+        throw std::string("\"" + join(path, key) + "\" is null");
     return *it;
 }
 
@@ -49,7 +45,7 @@ std::int64_t formerIndex(const Json& value)
     const std::string range = "\"imageIndex\" is not a whole number in the signed 64-bit range";
     if (value.is_number_unsigned()) {
         if (value.get<std::uint64_t>() > std::uint64_t(INT64_MAX))
-            throw Fault { range };
+            throw range;
         return std::int64_t(value.get<std::uint64_t>());
     }
     if (value.is_number_integer())
@@ -58,7 +54,7 @@ std::int64_t formerIndex(const Json& value)
         wrongType(value, "imageIndex", "a number");
     const double v = value.get<double>(), twoTo63 = 9223372036854775808.0;
     if (!std::isfinite(v) || std::trunc(v) != v || v <= -twoTo63 || v >= twoTo63)
-        throw Fault { range };
+        throw range;
     return std::int64_t(v);
 }
 
@@ -95,8 +91,8 @@ std::optional<JSONData> formerDecode(const QByteArray& bytes, QString* error)
             }
         }
         return data;
-    } catch (const Fault& fault) {
-        *error = QString::fromStdString(fault.text);
+    } catch (const std::string& fault) {
+        *error = QString::fromStdString(fault);
     } catch (const Json::exception& e) {
         *error = QStringLiteral("not valid JSON: %1").arg(QString::fromUtf8(e.what()));
     }

@@ -16,7 +16,7 @@ ROUGH = 60  # a copy with this much noise added scores about 0.77 against the pa
 
 def pattern(seed):
     width, height = SIZES.get(seed, (SIDE, SIDE))
-    return np.random.default_rng(seed).integers(0, 256, (height, width), dtype=np.uint8)
+    return textured(height, width, seed)
 
 
 def box(x, y, width=SIDE, height=SIDE):
@@ -24,8 +24,7 @@ def box(x, y, width=SIDE, height=SIDE):
 
 
 def scene(folder, plants, size=(300, 400), name="scene.png"):
-    """A textured image with each pattern planted at its places, (x, y) or (x, y, noise); the image's
-    file URL."""
+    """The URL of a textured image with each pattern planted at its places, (x, y) or (x, y, noise)."""
     image = textured(*size)
     for seed, places in plants.items():
         for x, y, *noise in places:
@@ -105,13 +104,13 @@ def test_overlapping_candidates_give_one_match(tmp_path, plants, shapes, expecte
     assert [(s["label"], s["bboxCoord"]) for s in result["shapes"]] == expected
 
 
-def test_threshold_moves_the_number_of_matches(tmp_path):
+def test_threshold_moves_the_number_of_matches_and_each_run_writes_a_new_file(tmp_path):
     image_url = scene(str(tmp_path), PLANTS)
     template_url = templates(str(tmp_path), [{"label": "cat", "bboxCoord": box(10, 10)}])
-    assert run(template_url, image_url, 1.5)[1]["shapes"] == []
-    some = run(template_url, image_url, 0.6)[1]["shapes"]
-    many = run(template_url, image_url, -0.5)[1]["shapes"]
-    assert len(some) == 2 and len(many) > 50
+    runs = [run(template_url, image_url, threshold) for threshold in (1.5, 0.6, -0.5)]
+    none, some, many = (result["shapes"] for _, result in runs)
+    assert none == [] and len(some) == 2 and len(many) > 50
+    assert len({path for path, _ in runs}) == 3 and all(os.path.exists(path) for path, _ in runs)
     boxes = [sum(s["bboxCoord"], []) for s in many]
     assert not any(templateMatcher.overlaps(a, b) for i, a in enumerate(boxes) for b in boxes[i + 1 :])
     assert not any(templateMatcher.overlaps(a, [10, 10, 10 + SIDE, 10 + SIDE]) for a in boxes)
@@ -128,14 +127,6 @@ def test_unusable_templates_are_skipped(tmp_path):
     ]
     _, result = run(templates(str(tmp_path), shapes), "file://" + str(tmp_path / "scene.png"), -1.0)
     assert result["shapes"] == []
-
-
-def test_each_run_writes_a_new_file(tmp_path):
-    image_url = scene(str(tmp_path), PLANTS)
-    template_url = templates(str(tmp_path), [{"label": "cat", "bboxCoord": box(10, 10)}])
-    first, _ = run(template_url, image_url)
-    second, _ = run(template_url, image_url)
-    assert first != second and os.path.exists(first) and os.path.exists(second)
 
 
 def test_unreadable_inputs_are_clear_errors(tmp_path):

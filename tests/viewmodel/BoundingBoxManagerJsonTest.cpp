@@ -11,7 +11,6 @@
 
 #include <bit>
 #include <csignal>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <sys/resource.h>
@@ -118,27 +117,21 @@ TEST(JsonBoxFile, FailedSavesSayWhyAndKeepTheEarlierFile)
     t.write("keep.json", "earlier");
     t.add(box({ 0, 0 }, { std::numeric_limits<double>::infinity(), 1 }, "bad"));
     QString error;
-    {
+    const auto failedSave = [&](const QUrl& url, bool cache = false) {
         CapturedOutput out;
-        EXPECT_FALSE(t.m.saveAsJson(t.url("keep.json"), "x.png", 0, &error));
-        EXPECT_EQ(out.text(), ""); // an encoding failure touches no file
-    }
+        error.clear();
+        EXPECT_FALSE(cache ? t.m.cacheJson(url, "x.png", 0, &error) : t.m.saveAsJson(url, "x.png", 0, &error));
+        return out.text();
+    };
+    EXPECT_EQ(failedSave(t.url("keep.json")), ""); // an encoding failure touches no file
     EXPECT_TRUE(error.contains("not a finite number")) << error.toStdString();
     EXPECT_EQ(t.read("keep.json"), QByteArray("earlier"));
     t.m.hideCurrentBox(0, 0);
 
-    {
-        CapturedOutput out;
-        error.clear();
-        EXPECT_FALSE(t.m.saveAsJson(t.url("no/such/folder/x.json"), "x.png", 0, &error));
-        EXPECT_TRUE(error.contains(t.path("no/such/folder/x.json"))) << error.toStdString();
-        EXPECT_EQ(out.text(), "Failed to write JSON data: " + error.toStdString() + "\n");
-    }
-    {
-        CapturedOutput out;
-        EXPECT_FALSE(t.m.cacheJson(QUrl("http://example.org/x.json"), "x.png", 0, &error));
-        EXPECT_TRUE(out.text().starts_with("Failed to write JSON data: "));
-    }
+    const std::string printed = failedSave(t.url("no/such/folder/x.json"));
+    EXPECT_TRUE(error.contains(t.path("no/such/folder/x.json"))) << error.toStdString();
+    EXPECT_EQ(printed, "Failed to write JSON data: " + error.toStdString() + "\n");
+    EXPECT_TRUE(failedSave(QUrl("http://example.org/x.json"), true).starts_with("Failed to write JSON data: "));
 
     // A write that fails half-way (the file size limit) leaves the earlier file whole.
     for (int k = 0; k < 50; ++k)
@@ -149,9 +142,8 @@ TEST(JsonBoxFile, FailedSavesSayWhyAndKeepTheEarlierFile)
     rlimit small = previous;
     small.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool saved = false;
     CapturedOutput out;
-    saved = t.m.saveAsJson(t.url("keep.json"), "x.png", 0, &error);
+    const bool saved = t.m.saveAsJson(t.url("keep.json"), "x.png", 0, &error);
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_FALSE(saved);
@@ -264,11 +256,9 @@ TEST(JsonBoxFile, MatchedBoxesReplaceTheNonTemplateBoxes)
     EXPECT_FALSE(hiddenTemplate->toShow());
     const BoxPtr& match = list[2];
     EXPECT_EQ(match->classLabel(), "cat");
-    EXPECT_DOUBLE_EQ(match->startLocation().x, 15);
-    EXPECT_DOUBLE_EQ(match->originalEndLoc().x, 30);
-    EXPECT_EQ(match->scaleFactor(), 0.7);
-    EXPECT_EQ(match->imageScale(), 1.5);
-    EXPECT_FALSE(match->markTemplate());
+    EXPECT_EQ(std::tuple(match->startLocation().x, match->originalEndLoc().x, match->scaleFactor(), match->imageScale(),
+                  match->markTemplate()),
+        std::tuple(15.0, 30.0, 0.7, 1.5, false));
     EXPECT_EQ(list[3]->classLabel(), "");
     EXPECT_NE(list[3]->id(), match->id());
     // Nothing else moved: the dropped box stays selected, the undo stack and editor request are as they were.
