@@ -75,15 +75,6 @@ TEST(JsonBoxFile, WritesTheExactBytesAndReadsThemBack)
     // An image without shown boxes still gets its file.
     ASSERT_TRUE(t.m.saveAsJson(t.url("empty.json"), "e.png", 1));
     EXPECT_EQ(t.read("empty.json"), QByteArray(R"({"imageName":"e.png","imageIndex":1,"shapes":[]})"));
-
-    const auto data = t.m.loadJSON(t.urlText("all.json"));
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->imageName, QString::fromUtf8("a/b ü.png"));
-    ASSERT_EQ(data->shapes.size(), 3u);
-    EXPECT_EQ(data->shapes[1].label, QString::fromUtf8("čšž \"猫\"\n"));
-    EXPECT_TRUE(sameBits(data->shapes[0].bboxCoord[1][1], 0.1 + 0.2));
-    EXPECT_TRUE(sameBits(data->shapes[2].bboxCoord[0][0], -0.0));
-    EXPECT_EQ(encodeJSONData(*data), expected);
 }
 
 TEST(JsonBoxFile, EveryFiniteDoubleReadsBackIdentically)
@@ -195,15 +186,6 @@ TEST(JsonBoxFile, ReadingIsStrict)
         EXPECT_NE(out.text().find("not a file URL"), std::string::npos);
     }
 
-    // Extra keys, another key order, whole numbers in any spelling, extra points and numbers.
-    t.write("good.json",
-        R"({"shapes":[{"bboxCoord":[[1,2,3],[4,5.5],[6,7]],"extra":[],"label":"x"}],"more":{"a":null},)"
-        R"("imageIndex":3.0,"imageName":"n"})");
-    const auto data = t.m.loadJSON(t.urlText("good.json"));
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->imageIndex, 3);
-    ASSERT_EQ(data->shapes.size(), 1u);
-    EXPECT_EQ(data->shapes[0].bboxCoord, (std::vector<std::vector<double>> { { 1, 2, 3 }, { 4, 5.5 }, { 6, 7 } }));
     // A byte order mark, escaped keys, deep nesting where nothing is read, "-0" as the integer 0, an
     // underflow as 0, and a NUL byte after the object, which ends the text.
     QByteArray odd = "\xEF\xBB\xBF{\"imag\\u0065Name\":\"\\u00e9\\ud83d\\ude00\",\"imageIndex\":0,\"deep\":";

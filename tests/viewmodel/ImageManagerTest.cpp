@@ -105,12 +105,12 @@ TEST(ImageProperty, BadFilesGiveARecordWithTheReasonAndHugeHeadersAreNotDecoded)
 
 TEST(ImageManager, DeletingLowersTheCurrentIndexByOneWhicheverImageGoes)
 {
-    struct Case {
-        int current, deleted, expectedIndex, expectedShown;
-    };
     // expectedShown: which of the original images (0..2) is shown afterwards.
-    const Case cases[] = { { 1, 2, 0, 0 }, { 1, 0, 0, 1 }, { 1, 1, 0, 0 }, { 0, 0, 0, 1 }, { 2, 2, 1, 1 } };
-    for (const Case& c : cases) {
+    const struct {
+        int current, deleted, expectedIndex, expectedShown;
+    } cases[] = { { 1, 2, 0, 0 }, { 1, 0, 0, 1 }, { 1, 1, 0, 0 }, { 0, 0, 0, 1 }, { 2, 2, 1, 1 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "showing " << c.current << ", deleting " << c.deleted);
         Opened o;
         for (int i = 0; i < 3; ++i)
             o.manager.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile(o.dir + "/none.png")));
@@ -124,10 +124,8 @@ TEST(ImageManager, DeletingLowersTheCurrentIndexByOneWhicheverImageGoes)
         EXPECT_EQ(o.manager.currentImage()->id(), before[c.expectedShown]);
         EXPECT_FALSE(o.ids().contains(before[c.deleted]));
         // The per-image state moves with its image.
-        const auto idx2 = o.ids().indexOf(before[2]);
-        if (idx2 >= 0) {
-            EXPECT_EQ(o.manager.allOffset.get()[size_t(idx2)].width, 7);
-        }
+        const auto third = o.ids().indexOf(before[2]);
+        EXPECT_TRUE(third < 0 || o.manager.allOffset.get()[size_t(third)].width == 7);
     }
 }
 
