@@ -47,7 +47,7 @@ struct Fixture {
 bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 } // namespace
 
-TEST(JsonBoxFile, WritesTheExactBytesAndReadsThemBack)
+TEST(JsonBoxFile, WritesTheExactBytesOfTheShownBoxes)
 {
     Fixture t;
     t.add(box({ 10, 20 }, { 5.5, 0.1 + 0.2 }, "cat/dog", true));
