@@ -54,31 +54,15 @@ def run(template_url, image_url, threshold=0.6):
 PLANTS = {1: [(10, 10), (200, 40), (330, 250)], 2: [(60, 150), (84, 150), (250, 200)], 3: [(120, 20)]}
 
 
-def test_every_copy_is_found_with_its_label_and_nothing_else(tmp_path):
-    folder = tmp_path / "a folder ü"
-    folder.mkdir()
-    image_url = scene(str(folder), PLANTS)
-    shapes = [
-        {"label": "cat", "bboxCoord": box(10, 10)},
-        # Reversed, fractional corners name the same pixels.
-        {"label": "dog/x", "bboxCoord": [[60.4 + SIDE, 150.2 + SIDE], [59.6, 149.8]]},
-        {"label": "one", "bboxCoord": box(120, 20)},
-    ]
-    path, result = run(templates(str(folder), shapes), image_url)
-
-    assert os.path.isabs(path) and os.path.dirname(path) == str(folder)
-    assert result["imageName"] == "scene.png" and result["imageIndex"] == 4
-    found = sorted((s["label"], tuple(map(tuple, s["bboxCoord"]))) for s in result["shapes"])
-    expected = sorted(
-        [("cat", tuple(map(tuple, box(x, y)))) for x, y in PLANTS[1][1:]]
-        # (84, 150) touches the template at (60, 150): a copy of its own, found all the same.
-        + [("dog/x", tuple(map(tuple, box(x, y)))) for x, y in PLANTS[2][1:]]
-    )
-    assert found == expected
-
-
 # Templates as (label, box) and the matches expected, in reading order.
-OVERLAPS = {
+CASES = {
+    "every copy is found with its template's label, and nothing else": (
+        PLANTS,
+        # Reversed, fractional corners name the same pixels.
+        [("cat", box(10, 10)), ("dog/x", [[60.4 + SIDE, 150.2 + SIDE], [59.6, 149.8]]), ("one", box(120, 20))],
+        # (84, 150) touches the template at (60, 150): a copy of its own, found all the same.
+        [("cat", box(200, 40)), ("dog/x", box(84, 150)), ("dog/x", box(250, 200)), ("cat", box(330, 250))],
+    ),
     "a wide template is matched at its own size and not again on itself": (
         {4: [(10, 10), (200, 40), (120, 230)]},
         [("wide", box(10, 10, 40, 16))],
@@ -97,10 +81,14 @@ OVERLAPS = {
 }
 
 
-@pytest.mark.parametrize("plants, shapes, expected", OVERLAPS.values(), ids=OVERLAPS.keys())
-def test_overlapping_candidates_give_one_match(tmp_path, plants, shapes, expected):
-    image_url = scene(str(tmp_path), plants)
-    _, result = run(templates(str(tmp_path), [{"label": l, "bboxCoord": b} for l, b in shapes]), image_url)
+@pytest.mark.parametrize("plants, shapes, expected", CASES.values(), ids=CASES.keys())
+def test_each_copy_gives_one_match_with_the_best_template_label(tmp_path, plants, shapes, expected):
+    folder = tmp_path / "a folder ü"
+    folder.mkdir()
+    image_url = scene(str(folder), plants)
+    path, result = run(templates(str(folder), [{"label": l, "bboxCoord": b} for l, b in shapes]), image_url)
+    assert os.path.isabs(path) and os.path.dirname(path) == str(folder)
+    assert result["imageName"] == "scene.png" and result["imageIndex"] == 4
     assert [(s["label"], s["bboxCoord"]) for s in result["shapes"]] == expected
 
 
