@@ -16,20 +16,24 @@ def write(path, data):
     return str(path)
 
 
-def test_one_row_per_shape_and_awkward_labels_survive(tmp_path):
-    labels = ["plain", "a, b", 'say "hi"', "two\nlines", "čšž 猫", ""]
-    shapes = [{"label": label, "bboxCoord": [[k, 2.5], [10 + k, 20.25], [99, 99]]} for k, label in enumerate(labels)]
-    source = write(tmp_path / "boxes.json", {"imageName": "a/b.png", "imageIndex": 3, "shapes": shapes, "extra": 1})
+def test_one_row_per_shape_awkward_labels_survive_and_formulas_are_neutralised(tmp_path):
+    labels = ["plain", "a, b", 'say "hi"', "two\nlines", "čšž 猫", "", "a=b", "'quoted"]
+    formulas = ['=HYPERLINK("http://x")', "@SUM(1+1)", "+1", "-2", "\tx", "\ry"]
+    points = [[[-k, 2.5], [10 + k, 1e300], [99, 99]] for k in range(len(labels + formulas))]
+    shapes = [{"label": label, "bboxCoord": p} for label, p in zip(labels + formulas, points)]
+    name = "=cmd|' /C calc'!A0.png"
+    source = write(tmp_path / "boxes.json", {"imageName": name, "imageIndex": 3, "shapes": shapes, "extra": 1})
     target = tmp_path / "out.csv"
     target.write_text("old", encoding="utf-8")
-
     jsonToCSV.JsonToCSV(source).save_dataframe(str(target))
-
     with open(target, newline="", encoding="utf-8") as stream:
         rows = list(csv.reader(stream))
     assert rows[0] == ["imageName", "imageIndex", "label", "x1", "y1", "x2", "y2"]
-    assert rows[1:] == [["a/b.png", "3", label, str(k), "2.5", str(10 + k), "20.25"] for k, label in enumerate(labels)]
+    # Numbers stay numbers; texts a spreadsheet would run get a leading quote.
+    shown = labels + ["'" + formula for formula in formulas]
+    assert rows[1:] == [["'" + name, "3", text, str(-k), "2.5", str(10 + k), "1e+300"] for k, text in enumerate(shown)]
     assert sorted(p.name for p in tmp_path.iterdir()) == ["boxes.json", "out.csv"]
+    assert json.loads((tmp_path / "boxes.json").read_text(encoding="utf-8"))["shapes"] == shapes
 
 
 @pytest.mark.parametrize(
@@ -47,19 +51,6 @@ def test_malformed_files_are_refused_with_the_fault_named(tmp_path, data, fault)
     source = write(tmp_path / "boxes.json", data)
     with pytest.raises(ValueError, match=fault):
         jsonToCSV.JsonToCSV(source)
-
-
-def test_formulas_are_neutralised_and_numbers_stay_numbers(tmp_path):
-    labels = ["=HYPERLINK(\"http://x\")", "@SUM(1+1)", "+1", "-2", "\tx", "\ry", "a=b", "'quoted"]
-    shapes = [{"label": label, "bboxCoord": [[-1, 2.5], [1e300, 3]]} for label in labels]
-    source = write(tmp_path / "boxes.json", {"imageName": "=cmd|' /C calc'!A0.png", "imageIndex": 2, "shapes": shapes})
-    jsonToCSV.JsonToCSV(source).save_dataframe(str(tmp_path / "out.csv"))
-    with open(tmp_path / "out.csv", newline="", encoding="utf-8") as stream:
-        rows = list(csv.reader(stream))[1:]
-    assert [row[2] for row in rows] == ["'" + label for label in labels[:6]] + labels[6:]
-    assert {row[0] for row in rows} == {"'=cmd|' /C calc'!A0.png"}
-    assert {tuple(row[1:2] + row[3:]) for row in rows} == {("2", "-1", "2.5", "1e+300", "3")}
-    assert json.loads((tmp_path / "boxes.json").read_text(encoding="utf-8"))["shapes"] == shapes
 
 
 def test_an_existing_file_is_replaced_as_the_json_save_does(tmp_path):
