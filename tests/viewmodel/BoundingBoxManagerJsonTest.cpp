@@ -44,6 +44,9 @@ struct Fixture {
     }
 };
 
+using XY = std::pair<double, double>;
+XY xy(Point p) { return { p.x, p.y }; }
+
 bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 } // namespace
 
@@ -219,15 +222,31 @@ TEST(JsonBoxFile, MatchedBoxesReplaceTheNonTemplateBoxes)
     t.m.currentSelectedBox.set(plain);
     t.m.toShowInfoUI.set(true);
     const auto undo = t.m.undoStack.get().size();
+    QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
+    CapturedOutput out;
+
+    // Files that cannot be read or name no list change nothing.
+    for (const char* index : { "3", "-1", "9223372036854775807" }) {
+        t.write("far.json",
+            QByteArray(R"({"imageName":"x","imageIndex":)") + index
+                + R"(,"shapes":[{"label":"a","bboxCoord":[[1,2],[3,4]]}]})");
+        t.m.updateMatchedBox(t.urlText("far.json"));
+    }
+    t.write("broken.json", R"({"imageIndex":1,"shapes":[]})");
+    t.m.updateMatchedBox(t.urlText("broken.json"));
+    t.m.updateMatchedBox(t.urlText("missing.json"));
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(t.list(1), (BoundingBoxManager::BoxList { shownTemplate, plain, hiddenTemplate }));
+    EXPECT_NE(
+        out.text().find("the file names image index 9223372036854775807, and there are 3 images"), std::string::npos)
+        << out.text();
+    EXPECT_NE(out.text().find("missing key \"imageName\""), std::string::npos);
 
     t.write("m.json",
         R"({"imageName":"x","imageIndex":1,"shapes":[{"label":"cat","bboxCoord":[[10,20],[30,40]]},)"
         R"({"label":"short","bboxCoord":[[1,2]]},{"label":"thin","bboxCoord":[[1,2],[3]]},)"
         R"({"label":"","bboxCoord":[[7,8,9],[1,2],[5,5]]}]})");
-    QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
-    CapturedOutput out;
     t.m.updateMatchedBox(t.urlText("m.json"), 0.7, 1.5);
-
     EXPECT_EQ(spy.count(), 3); // the list once, then each added box
     EXPECT_NE(out.text().find("Matched box 2 (\"short\") skipped"), std::string::npos) << out.text();
     EXPECT_NE(out.text().find("Matched box 3 (\"thin\") skipped"), std::string::npos);
@@ -253,35 +272,10 @@ TEST(JsonBoxFile, MatchedBoxesReplaceTheNonTemplateBoxes)
     t.write("none.json", R"({"imageName":"x","imageIndex":1,"shapes":[]})");
     t.m.updateMatchedBox(t.urlText("none.json"));
     EXPECT_EQ(t.list(1), (BoundingBoxManager::BoxList { shownTemplate, hiddenTemplate }));
-}
-
-TEST(JsonBoxFile, UnusableMatchFilesChangeNothing)
-{
-    Fixture t(1);
-    const BoxPtr plain = box({ 2, 2 }, { 4, 4 }, "p");
-    t.add(plain);
-    QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
-    CapturedOutput out;
-    for (const char* index : { "1", "-1", "9223372036854775807" }) {
-        t.write("far.json",
-            QByteArray(R"({"imageName":"x","imageIndex":)") + index
-                + R"(,"shapes":[{"label":"a","bboxCoord":[[1,2],[3,4]]}]})");
-        t.m.updateMatchedBox(t.urlText("far.json"));
-    }
-    t.write("broken.json", R"({"imageIndex":0,"shapes":[]})");
-    t.m.updateMatchedBox(t.urlText("broken.json"));
-    t.m.updateMatchedBox(t.urlText("missing.json"));
-    EXPECT_EQ(spy.count(), 0);
-    EXPECT_EQ(t.list(0), BoundingBoxManager::BoxList { plain });
-    EXPECT_NE(
-        out.text().find("the file names image index 9223372036854775807, and there are 1 images"), std::string::npos)
-        << out.text();
-    EXPECT_NE(out.text().find("missing key \"imageName\""), std::string::npos);
-
     // With the default scales the displayed corners are the file's pixels.
-    t.write("one.json", R"({"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[1.25,2],[3,4]]}]})");
+    t.write("one.json", R"({"imageName":"x","imageIndex":1,"shapes":[{"label":"a","bboxCoord":[[1.25,2],[3,4]]}]})");
     t.m.updateMatchedBox(t.urlText("one.json"));
-    ASSERT_EQ(t.list(0).size(), 1u);
-    EXPECT_EQ(t.list(0)[0]->startLocation().x, 1.25);
-    EXPECT_EQ(t.list(0)[0]->endLocation().y, 4);
+    ASSERT_EQ(t.list(1).size(), 3u);
+    EXPECT_EQ(xy(t.list(1)[2]->startLocation()), XY(1.25, 2));
+    EXPECT_EQ(xy(t.list(1)[2]->endLocation()), XY(3, 4));
 }
