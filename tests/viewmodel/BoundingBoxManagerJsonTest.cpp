@@ -82,23 +82,18 @@ TEST(JsonBoxFile, WritesTheExactBytesOfTheShownBoxes)
 
 TEST(JsonBoxFile, EveryFiniteDoubleReadsBackIdentically)
 {
-    std::mt19937_64 random(42);
-    JSONData data { "r", -9223372036854775807 - 1, {} };
-    while (data.shapes.size() < 2000) {
-        const double v = std::bit_cast<double>(random());
-        if (std::isfinite(v))
-            data.shapes.push_back({ "s", { { v, -v }, { v / 3, 1.0 / (data.shapes.size() + 1) } } });
-    }
-    data.shapes.push_back({ "edges",
-        { { std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min() },
-            { std::numeric_limits<double>::lowest(), std::numeric_limits<double>::min() } } });
+    using Limits = std::numeric_limits<double>;
+    JSONData data { "r", -9223372036854775807 - 1,
+        { { "edges", { { Limits::max(), Limits::denorm_min() }, { Limits::lowest(), Limits::min() } } } } };
+    for (std::mt19937_64 random(42); data.shapes.size() < 2000;)
+        if (const double v = std::bit_cast<double>(random()); std::isfinite(v))
+            data.shapes.push_back({ "s", { { v, -v }, { v / 3, 1.0 / double(data.shapes.size()) } } });
     const auto bytes = encodeJSONData(data);
     ASSERT_TRUE(bytes);
     EXPECT_FALSE(bytes->contains('\n'));
     const auto back = decodeJSONData(*bytes);
-    ASSERT_TRUE(back);
+    ASSERT_TRUE(back && back->shapes.size() == data.shapes.size());
     EXPECT_EQ(back->imageIndex, data.imageIndex);
-    ASSERT_EQ(back->shapes.size(), data.shapes.size());
     for (size_t s = 0; s < data.shapes.size(); ++s)
         for (size_t p = 0; p < 2; ++p)
             for (size_t k = 0; k < 2; ++k)
