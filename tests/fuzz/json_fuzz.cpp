@@ -14,34 +14,31 @@ namespace
 {
 using Json = nlohmann::ordered_json;
 
-struct Fault {
-    std::string text;
-};
-
 std::string join(const std::string& path, const std::string& key) { return path.empty() ? key : path + "." + key; }
 std::string at(const std::string& path, size_t index) { return path + "[" + std::to_string(index) + "]"; }
 
-[[noreturn]] void wrongType(const Json& value, const std::string& where, const char* wanted)
+// The value, when it is of the kind wanted (ok); else the reason.
+const Json& checked(const Json& value, bool ok, const std::string& where, const char* wanted)
 {
-    throw Fault { "\"" + where + "\" is " + value.type_name() + ", not " + wanted };
+    if (!ok)
+        throw std::string("\"" + where + "\" is " + value.type_name() + ", not " + wanted);
+    return value;
 }
 
 const Json& member(const Json& object, const char* key, const std::string& path)
 {
     const auto it = object.find(key);
     if (it == object.end())
-        throw Fault { "missing key \"" + join(path, key) + "\"" };
+        throw std::string("missing key \"" + join(path, key) + "\"");
     if (it->is_null())
-        throw Fault { "\"" + join(path, key) + "\" is null" };
+        throw std::string("\"" + join(path, key) + "\" is null");
     return *it;
 }
 
 QString formerString(const Json& object, const char* key, const std::string& path)
 {
     const Json& value = member(object, key, path);
-    if (!value.is_string())
-        wrongType(value, join(path, key), "a string");
-    return QString::fromStdString(value.get_ref<const std::string&>());
+    return QString::fromStdString(checked(value, value.is_string(), join(path, key), "a string").get<std::string>());
 }
 
 std::int64_t formerIndex(const Json& value)
@@ -49,16 +46,15 @@ std::int64_t formerIndex(const Json& value)
     const std::string range = "\"imageIndex\" is not a whole number in the signed 64-bit range";
     if (value.is_number_unsigned()) {
         if (value.get<std::uint64_t>() > std::uint64_t(INT64_MAX))
-            throw Fault { range };
+            throw range;
         return std::int64_t(value.get<std::uint64_t>());
     }
     if (value.is_number_integer())
         return value.get<std::int64_t>();
-    if (!value.is_number_float())
-        wrongType(value, "imageIndex", "a number");
+    checked(value, value.is_number_float(), "imageIndex", "a number");
     const double v = value.get<double>(), twoTo63 = 9223372036854775808.0;
     if (!std::isfinite(v) || std::trunc(v) != v || v <= -twoTo63 || v >= twoTo63)
-        throw Fault { range };
+        throw range;
     return std::int64_t(v);
 }
 
@@ -66,37 +62,30 @@ std::optional<JSONData> formerDecode(const QByteArray& bytes, QString* error)
 {
     try {
         const Json root = Json::parse(bytes.begin(), bytes.end());
-        if (!root.is_object())
-            wrongType(root, "(file)", "an object");
+        checked(root, root.is_object(), "(file)", "an object");
         JSONData data;
         data.imageName = formerString(root, "imageName", "");
         data.imageIndex = formerIndex(member(root, "imageIndex", ""));
         const Json& shapes = member(root, "shapes", "");
-        if (!shapes.is_array())
-            wrongType(shapes, "shapes", "a list");
+        checked(shapes, shapes.is_array(), "shapes", "a list");
         for (size_t s = 0; s < shapes.size(); ++s) {
             const std::string where = at("shapes", s);
-            if (!shapes[s].is_object())
-                wrongType(shapes[s], where, "an object");
+            checked(shapes[s], shapes[s].is_object(), where, "an object");
             ShapeData& shape = data.shapes.emplace_back();
             shape.label = formerString(shapes[s], "label", where);
             const Json& points = member(shapes[s], "bboxCoord", where);
-            if (!points.is_array())
-                wrongType(points, join(where, "bboxCoord"), "a list of points");
+            checked(points, points.is_array(), join(where, "bboxCoord"), "a list of points");
             for (size_t i = 0; i < points.size(); ++i) {
-                if (!points[i].is_array())
-                    wrongType(points[i], at(join(where, "bboxCoord"), i), "a list of numbers");
+                checked(points[i], points[i].is_array(), at(join(where, "bboxCoord"), i), "a list of numbers");
                 auto& numbers = shape.bboxCoord.emplace_back();
-                for (size_t k = 0; k < points[i].size(); ++k) {
-                    if (!points[i][k].is_number())
-                        wrongType(points[i][k], at(at(join(where, "bboxCoord"), i), k), "a number");
-                    numbers.push_back(points[i][k].get<double>());
-                }
+                for (size_t k = 0; const Json& n : points[i])
+                    numbers.push_back(
+                        checked(n, n.is_number(), at(at(join(where, "bboxCoord"), i), k++), "a number").get<double>());
             }
         }
         return data;
-    } catch (const Fault& fault) {
-        *error = QString::fromStdString(fault.text);
+    } catch (const std::string& fault) {
+        *error = QString::fromStdString(fault);
     } catch (const Json::exception& e) {
         *error = QStringLiteral("not valid JSON: %1").arg(QString::fromUtf8(e.what()));
     }

@@ -8,31 +8,32 @@ import pytest
 import jsonToCSV
 
 
+HEADER = b"imageName,imageIndex,label,x1,y1,x2,y2\r\n"
+
+
 def write(path, data):
     path.write_text(json.dumps(data), encoding="utf-8")
     return str(path)
 
 
-def test_one_row_per_shape_and_awkward_labels_survive(tmp_path):
-    labels = ["plain", "a, b", 'say "hi"', "two\nlines", "čšž 猫", ""]
-    shapes = [{"label": label, "bboxCoord": [[k, 2.5], [10 + k, 20.25], [99, 99]]} for k, label in enumerate(labels)]
-    source = write(tmp_path / "boxes.json", {"imageName": "a/b.png", "imageIndex": 3, "shapes": shapes, "extra": 1})
+def test_one_row_per_shape_awkward_labels_survive_and_formulas_are_neutralised(tmp_path):
+    labels = ["plain", "a, b", 'say "hi"', "two\nlines", "čšž 猫", "", "a=b", "'quoted"]
+    formulas = ['=HYPERLINK("http://x")', "@SUM(1+1)", "+1", "-2", "\tx", "\ry"]
+    points = [[[-k, 2.5], [10 + k, 1e300], [99, 99]] for k in range(len(labels + formulas))]
+    shapes = [{"label": label, "bboxCoord": p} for label, p in zip(labels + formulas, points)]
+    name = "=cmd|' /C calc'!A0.png"
+    source = write(tmp_path / "boxes.json", {"imageName": name, "imageIndex": 3, "shapes": shapes, "extra": 1})
     target = tmp_path / "out.csv"
     target.write_text("old", encoding="utf-8")
-
     jsonToCSV.JsonToCSV(source).save_dataframe(str(target))
-
     with open(target, newline="", encoding="utf-8") as stream:
         rows = list(csv.reader(stream))
     assert rows[0] == ["imageName", "imageIndex", "label", "x1", "y1", "x2", "y2"]
-    assert rows[1:] == [["a/b.png", "3", label, str(k), "2.5", str(10 + k), "20.25"] for k, label in enumerate(labels)]
+    # Numbers stay numbers; texts a spreadsheet would run get a leading quote.
+    shown = labels + ["'" + formula for formula in formulas]
+    assert rows[1:] == [["'" + name, "3", text, str(-k), "2.5", str(10 + k), "1e+300"] for k, text in enumerate(shown)]
     assert sorted(p.name for p in tmp_path.iterdir()) == ["boxes.json", "out.csv"]
-
-
-def test_empty_shapes_give_only_the_header(tmp_path):
-    source = write(tmp_path / "boxes.json", {"imageName": "x.png", "imageIndex": 0, "shapes": []})
-    jsonToCSV.JsonToCSV(source).save_dataframe(str(tmp_path / "out.csv"))
-    assert (tmp_path / "out.csv").read_bytes() == b"imageName,imageIndex,label,x1,y1,x2,y2\r\n"
+    assert json.loads((tmp_path / "boxes.json").read_text(encoding="utf-8"))["shapes"] == shapes
 
 
 @pytest.mark.parametrize(
@@ -52,36 +53,18 @@ def test_malformed_files_are_refused_with_the_fault_named(tmp_path, data, fault)
         jsonToCSV.JsonToCSV(source)
 
 
-def test_formulas_are_neutralised_and_numbers_stay_numbers(tmp_path):
-    labels = ["=HYPERLINK(\"http://x\")", "@SUM(1+1)", "+1", "-2", "\tx", "\ry", "a=b", "'quoted"]
-    shapes = [{"label": label, "bboxCoord": [[-1, 2.5], [1e300, 3]]} for label in labels]
-    source = write(tmp_path / "boxes.json", {"imageName": "=cmd|' /C calc'!A0.png", "imageIndex": 2, "shapes": shapes})
-    jsonToCSV.JsonToCSV(source).save_dataframe(str(tmp_path / "out.csv"))
-    with open(tmp_path / "out.csv", newline="", encoding="utf-8") as stream:
-        rows = list(csv.reader(stream))[1:]
-    assert [row[2] for row in rows] == ["'" + label for label in labels[:6]] + labels[6:]
-    assert {row[0] for row in rows} == {"'=cmd|' /C calc'!A0.png"}
-    assert {tuple(row[1:2] + row[3:]) for row in rows} == {("2", "-1", "2.5", "1e+300", "3")}
-    assert json.loads((tmp_path / "boxes.json").read_text(encoding="utf-8"))["shapes"] == shapes
-
-
 def test_an_existing_file_is_replaced_as_the_json_save_does(tmp_path):
     source = write(tmp_path / "boxes.json", {"imageName": "x", "imageIndex": 0, "shapes": []})
-    private = tmp_path / "private.csv"
-    private.write_text("old")
-    private.chmod(0o600)
-    target = tmp_path / "target.csv"
-    target.write_text("old")
-    target.chmod(0o640)
-    link = tmp_path / "link.csv"
+    private, target, locked, link = (tmp_path / n for n in ("private.csv", "target.csv", "locked.csv", "link.csv"))
+    for path, mode in ((private, 0o600), (target, 0o640), (locked, 0o444)):
+        path.write_text("old")
+        path.chmod(mode)
     link.symlink_to(target)
-    locked = tmp_path / "locked.csv"
-    locked.write_text("old")
-    locked.chmod(0o444)
     for path in (private, link):
         jsonToCSV.JsonToCSV(source).save_dataframe(str(path))
-    assert private.stat().st_mode & 0o777 == 0o600 and private.read_text().startswith("imageName")
-    assert link.is_symlink() and target.stat().st_mode & 0o777 == 0o640 and target.read_text().startswith("imageName")
+    # Empty shapes give only the header.
+    assert private.stat().st_mode & 0o777 == 0o600 and private.read_bytes() == HEADER
+    assert link.is_symlink() and target.stat().st_mode & 0o777 == 0o640 and target.read_bytes() == HEADER
     with pytest.raises(PermissionError, match="read-only"):
         jsonToCSV.JsonToCSV(source).save_dataframe(str(locked))
     assert locked.read_text() == "old"
@@ -97,7 +80,7 @@ def test_an_existing_file_is_replaced_as_the_json_save_does(tmp_path):
     finally:
         resource.setrlimit(resource.RLIMIT_FSIZE, limit)
         signal.signal(signal.SIGXFSZ, handler)
-    assert private.read_text().startswith("imageName") and len(private.read_text()) < 100
+    assert private.read_bytes() == HEADER
     for unwritable in (tmp_path / "missing" / "out.csv", tmp_path):
         with pytest.raises(OSError):
             jsonToCSV.JsonToCSV(source).save_dataframe(str(unwritable))

@@ -5,11 +5,8 @@ import pytest
 import packageInstaller
 
 
-def test_passes_when_numpy_and_opencv_import():
-    packageInstaller.checkPackage()
-
-
 def test_names_the_debian_packages_of_what_is_missing(monkeypatch):
+    packageInstaller.checkPackage()  # both import here
     # None in sys.modules makes the import fail as a missing module would.
     monkeypatch.setitem(sys.modules, "cv2", None)
     with pytest.raises(ImportError) as raised:

@@ -16,7 +16,7 @@ ROUGH = 60  # a copy with this much noise added scores about 0.77 against the pa
 
 def pattern(seed):
     width, height = SIZES.get(seed, (SIDE, SIDE))
-    return np.random.default_rng(seed).integers(0, 256, (height, width), dtype=np.uint8)
+    return textured(height, width, seed)
 
 
 def box(x, y, width=SIDE, height=SIDE):
@@ -24,8 +24,7 @@ def box(x, y, width=SIDE, height=SIDE):
 
 
 def scene(folder, plants, size=(300, 400), name="scene.png"):
-    """A textured image with each pattern planted at its places, (x, y) or (x, y, noise); the image's
-    file URL."""
+    """The URL of a textured image with each pattern planted at its places, (x, y) or (x, y, noise)."""
     image = textured(*size)
     for seed, places in plants.items():
         for x, y, *noise in places:
@@ -55,31 +54,15 @@ def run(template_url, image_url, threshold=0.6):
 PLANTS = {1: [(10, 10), (200, 40), (330, 250)], 2: [(60, 150), (84, 150), (250, 200)], 3: [(120, 20)]}
 
 
-def test_every_copy_is_found_with_its_label_and_nothing_else(tmp_path):
-    folder = tmp_path / "a folder ü"
-    folder.mkdir()
-    image_url = scene(str(folder), PLANTS)
-    shapes = [
-        {"label": "cat", "bboxCoord": box(10, 10)},
-        # Reversed, fractional corners name the same pixels.
-        {"label": "dog/x", "bboxCoord": [[60.4 + SIDE, 150.2 + SIDE], [59.6, 149.8]]},
-        {"label": "one", "bboxCoord": box(120, 20)},
-    ]
-    path, result = run(templates(str(folder), shapes), image_url)
-
-    assert os.path.isabs(path) and os.path.dirname(path) == str(folder)
-    assert result["imageName"] == "scene.png" and result["imageIndex"] == 4
-    found = sorted((s["label"], tuple(map(tuple, s["bboxCoord"]))) for s in result["shapes"])
-    expected = sorted(
-        [("cat", tuple(map(tuple, box(x, y)))) for x, y in PLANTS[1][1:]]
-        # (84, 150) touches the template at (60, 150): a copy of its own, found all the same.
-        + [("dog/x", tuple(map(tuple, box(x, y)))) for x, y in PLANTS[2][1:]]
-    )
-    assert found == expected
-
-
 # Templates as (label, box) and the matches expected, in reading order.
-OVERLAPS = {
+CASES = {
+    "every copy is found with its template's label, and nothing else": (
+        PLANTS,
+        # Reversed, fractional corners name the same pixels.
+        [("cat", box(10, 10)), ("dog/x", [[60.4 + SIDE, 150.2 + SIDE], [59.6, 149.8]]), ("one", box(120, 20))],
+        # (84, 150) touches the template at (60, 150): a copy of its own, found all the same.
+        [("cat", box(200, 40)), ("dog/x", box(84, 150)), ("dog/x", box(250, 200)), ("cat", box(330, 250))],
+    ),
     "a wide template is matched at its own size and not again on itself": (
         {4: [(10, 10), (200, 40), (120, 230)]},
         [("wide", box(10, 10, 40, 16))],
@@ -98,20 +81,24 @@ OVERLAPS = {
 }
 
 
-@pytest.mark.parametrize("plants, shapes, expected", OVERLAPS.values(), ids=OVERLAPS.keys())
-def test_overlapping_candidates_give_one_match(tmp_path, plants, shapes, expected):
-    image_url = scene(str(tmp_path), plants)
-    _, result = run(templates(str(tmp_path), [{"label": l, "bboxCoord": b} for l, b in shapes]), image_url)
+@pytest.mark.parametrize("plants, shapes, expected", CASES.values(), ids=CASES.keys())
+def test_each_copy_gives_one_match_with_the_best_template_label(tmp_path, plants, shapes, expected):
+    folder = tmp_path / "a folder ü"
+    folder.mkdir()
+    image_url = scene(str(folder), plants)
+    path, result = run(templates(str(folder), [{"label": l, "bboxCoord": b} for l, b in shapes]), image_url)
+    assert os.path.isabs(path) and os.path.dirname(path) == str(folder)
+    assert result["imageName"] == "scene.png" and result["imageIndex"] == 4
     assert [(s["label"], s["bboxCoord"]) for s in result["shapes"]] == expected
 
 
-def test_threshold_moves_the_number_of_matches(tmp_path):
+def test_threshold_moves_the_number_of_matches_and_each_run_writes_a_new_file(tmp_path):
     image_url = scene(str(tmp_path), PLANTS)
     template_url = templates(str(tmp_path), [{"label": "cat", "bboxCoord": box(10, 10)}])
-    assert run(template_url, image_url, 1.5)[1]["shapes"] == []
-    some = run(template_url, image_url, 0.6)[1]["shapes"]
-    many = run(template_url, image_url, -0.5)[1]["shapes"]
-    assert len(some) == 2 and len(many) > 50
+    runs = [run(template_url, image_url, threshold) for threshold in (1.5, 0.6, -0.5)]
+    none, some, many = (result["shapes"] for _, result in runs)
+    assert none == [] and len(some) == 2 and len(many) > 50
+    assert len({path for path, _ in runs}) == 3 and all(os.path.exists(path) for path, _ in runs)
     boxes = [sum(s["bboxCoord"], []) for s in many]
     assert not any(templateMatcher.overlaps(a, b) for i, a in enumerate(boxes) for b in boxes[i + 1 :])
     assert not any(templateMatcher.overlaps(a, [10, 10, 10 + SIDE, 10 + SIDE]) for a in boxes)
@@ -128,14 +115,6 @@ def test_unusable_templates_are_skipped(tmp_path):
     ]
     _, result = run(templates(str(tmp_path), shapes), "file://" + str(tmp_path / "scene.png"), -1.0)
     assert result["shapes"] == []
-
-
-def test_each_run_writes_a_new_file(tmp_path):
-    image_url = scene(str(tmp_path), PLANTS)
-    template_url = templates(str(tmp_path), [{"label": "cat", "bboxCoord": box(10, 10)}])
-    first, _ = run(template_url, image_url)
-    second, _ = run(template_url, image_url)
-    assert first != second and os.path.exists(first) and os.path.exists(second)
 
 
 def test_unreadable_inputs_are_clear_errors(tmp_path):

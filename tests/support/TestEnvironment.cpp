@@ -8,21 +8,11 @@
 #include <memory>
 #include <vector>
 
-namespace
-{
-std::vector<std::unique_ptr<QTemporaryDir>>& dirs()
-{
-    static std::vector<std::unique_ptr<QTemporaryDir>> all;
-    return all;
-}
-} // namespace
-
 QString TestEnvironment::makeTempDir()
 {
-    auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kestrune-test-XXXXXX"));
-    const QString path = dir->path();
-    dirs().push_back(std::move(dir));
-    return path;
+    static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
+    dirs.push_back(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kestrune-test-XXXXXX")));
+    return dirs.back()->path();
 }
 
 void TestEnvironment::isolate()

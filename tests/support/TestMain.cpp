@@ -18,10 +18,9 @@
 
 namespace
 {
-// A window that waits for a user (a message box, a dialog or a menu run in a loop of its own) would
-// hold its test until CTest gives up. The running test fails instead, naming the window and its
-// text, and the window is closed so the test runs on to its end: at once for a message box no
-// AlertAnswerer waits for, after a second for anything else left open.
+// A window that waits for a user would hold its test until CTest gives up. The test fails instead,
+// naming the window, which is closed so the test runs on: at once for a message box no AlertAnswerer
+// waits for, after a second for anything else left open.
 void failOnUnansweredWindow()
 {
     static QPointer<QWidget> seen;

@@ -24,10 +24,9 @@ TEST(RawValues, ReadBackOnlyTheExactText)
 
 TEST(MatchSetting, ReadsTheStoredTextsOnceAndNothingElse)
 {
-    {
-        QSettings settings(MatchSetting::organization, MatchSetting::application);
-        settings.clear();
-    }
+    QSettings settings(MatchSetting::organization, MatchSetting::application);
+    settings.clear();
+    settings.sync();
     MatchSetting empty;
     EXPECT_EQ(empty.threshold.get(), 0.6);
     EXPECT_TRUE(empty.pythonEnv.get().isEmpty());
@@ -42,11 +41,9 @@ TEST(MatchSetting, ReadsTheStoredTextsOnceAndNothingElse)
     stored.pythonLibrary.set("typed, not stored");
     EXPECT_EQ(MatchSetting().pythonLibrary.get(), "/home/u/my scripts");
 
-    {
-        QSettings settings(MatchSetting::organization, MatchSetting::application);
-        settings.setValue("pythonLibrary", QStringList { "a", "b" });
-        settings.setValue("pythonPath", QByteArray("\x01\x02", 2));
-    }
+    settings.setValue("pythonLibrary", QStringList { "a", "b" });
+    settings.setValue("pythonPath", QByteArray("\x01\x02", 2));
+    settings.sync();
     MatchSetting wrongKinds;
     EXPECT_TRUE(wrongKinds.pythonLibrary.get().isEmpty());
     EXPECT_TRUE(wrongKinds.pythonEnv.get().isEmpty());

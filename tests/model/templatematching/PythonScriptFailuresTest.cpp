@@ -33,28 +33,21 @@ class TemplateMatcher:
         if "raise-init" in template_url:
             raise RuntimeError("refused " + image_url)
         self.mode = template_url
-        self.json_file_name = None
 
     def match_template(self, threshold):
-        if "raise-match" in self.mode:
+        if self.mode == "raise-match":
             raise KeyError("in match_template")
-        if "number" in self.mode:
-            self.json_file_name = 42
-        elif "loop" in self.mode:
-            while True:
+        while self.mode == "loop":
+            pass
+        while self.mode == "stubborn":
+            try:
+                while True:
+                    time.sleep(0.01)
+            except BaseException:
                 pass
-        elif "stubborn" in self.mode:
-            while True:
-                try:
-                    while True:
-                        time.sleep(0.01)
-                except BaseException:
-                    pass
-        elif "echo" in self.mode:
-            worker = threading.current_thread() is not threading.main_thread()
-            self.json_file_name = "%r %s %d" % (threshold, "worker" if worker else "caller", sys.path.count(self.mode[5:]))
-        else:
-            self.json_file_name = "/plain/path ü.json"
+        where = "caller" if threading.current_thread() is threading.main_thread() else "worker"
+        echo = "%r %s %d" % (threshold, where, sys.path.count(self.mode[5:]))
+        self.json_file_name = {"number": 42, "plain": "/plain/path ü.json"}.get(self.mode, echo)
 )";
 
 // Cancels the run a moment after it began, then waits for it to unwind for a while at most.
