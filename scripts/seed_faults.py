@@ -205,9 +205,9 @@ FAULTS = [
           "    smaller = max((a[2] - a[0]) * (a[3] - a[1]), (b[2] - b[0]) * (b[3] - b[1]))",
           "overlap is measured against the larger box, so a small box inside a large one survives"),
     Fault("P04", "python/templateMatcher.py",
-          "    low, high = max(start - radius, 0), min(end + radius, total)",
-          "    low, high = start, end",
-          "image strips are matched without their overlap, so maxima at a strip's edge are wrong"),
+          "scores = cv2.matchTemplate(image[low : high + th - 1], template, cv2.TM_CCOEFF_NORMED)",
+          "scores = cv2.matchTemplate(image[low : high], template, cv2.TM_CCOEFF_NORMED)",
+          "a strip's image rows end where its score rows end: matches in its last template-height rows are lost"),
     Fault("P05", "python/jsonToCSV.py",
           'FORMULA_STARTS = ("=", "+", "-", "@", "\\t", "\\r")',
           'FORMULA_STARTS = ("=", "+")',
@@ -315,8 +315,9 @@ FAULTS = [
 
     # The application: menu commands and windows.
     Fault("A01", "src/app/MenuCommands.cpp",
+          "    if (const auto image = m_shared.boundingBoxManager.undoDelete(images.imageCount()))\n"
           "        images.showImage(*image);\n",
-          "",
+          "    m_shared.boundingBoxManager.undoDelete(images.imageCount());\n",
           "Undo Delete does not show the image of the restored box"),
     Fault("A02", "src/app/MenuCommands.cpp",
           'm_sidebarWidget->isHidden() ? QStringLiteral("Show Sidebar") : QStringLiteral("Hide Sidebar"));',
