@@ -392,75 +392,6 @@ TEST(PointView, HandleDragsWriteEveryMoveClampEachCornerAndNeverSelect)
     EXPECT_TRUE(sameBox(scene.selected(), box));
 }
 
-TEST(BoxInfoField, ShowsTheBoxAndTheClassesOfTheImagesUpToTheCurrentOne)
-{
-    OverlayScene scene(3);
-    for (const auto& [label, image] : { std::pair { "cat", 0 }, { "dog", 0 }, { "cat", 0 }, { "", 1 }, { "Cat", 1 } })
-        scene.add({ 0, 0 }, { 5, 5 }, label, false, image);
-    scene.boundingBoxManager.hideCurrentBox(1, 0);
-    scene.boundingBoxManager.appendBox(pixelBox({ 10, 20.5 }, { 110, 220 }, "cat"), 1, false);
-    scene.boundingBoxManager.appendBox(pixelBox({ 1.0 / 3, 1e-05 }, { 120, 7 }, "dog", 1.0, true), 1, false);
-    scene.add({ 0, 0 }, { 5, 5 }, "bird", false, 2);
-    scene.imageManager.currentImageIndex.set(1);
-    scene.settle();
-
-    Editor editor(scene, 2);
-    EXPECT_EQ(editor.label()->text(), "cat");
-    EXPECT_EQ(QApplication::focusWidget(), editor.label());
-    EXPECT_EQ(editor.coordinates(), (QStringList { "10.0", "20.5", "110.0", "220.0" }));
-    EXPECT_FALSE(editor.templateSwitch()->isChecked());
-    QStringList classes;
-    for (const QListWidgetItem* item : editor.window->findChild<QListWidget*>()->findItems("*", Qt::MatchWildcard))
-        classes << item->text();
-    EXPECT_EQ(classes, (QStringList { "cat", "dog", "Cat" }));
-
-    // Shortest round-trip texts; an exponent form holds a letter and leaves its field empty.
-    Editor second(scene, 3);
-    EXPECT_EQ(second.coordinates(), (QStringList { "0.3333333333333333", "", "120.0", "7.0" }));
-    EXPECT_TRUE(second.templateSwitch()->isChecked());
-    second.label()->setFocus();
-    second.key(Qt::Key_Return);
-    const Point start = scene.boundingBoxManager.boxAt(3, 1)->originalStartLoc();
-    EXPECT_TRUE(start.x == 1.0 / 3 && start.y == 1e-05);
-    EXPECT_FALSE(second.open());
-}
-
-TEST(BoxInfoField, CoordinateFieldsRefuseLettersAndSaveOnlyWhatReadsAsANumber)
-{
-    OverlayScene scene;
-    scene.imageManager.allCurrentScaleFactors.set({ 1.5 });
-    scene.boundingBoxManager.appendBox(pixelBox({ 10, 20 }, { 110, 220 }, "cat", 1.5), 0, false);
-    const BoxPtr box = scene.boundingBoxManager.boxAt(0, 0);
-    {
-        Editor editor(scene, 0);
-        editor.type({ "1a2.5" });
-        QTest::sendKeyEvent(QTest::Click, editor.field(cornerFields[0]), Qt::Key_Eacute, QStringLiteral("é"), {});
-        EXPECT_EQ(editor.field(cornerFields[0])->text(), "12.5");
-        QLineEdit* y = editor.field(cornerFields[1]);
-        for (const QString& pasted : { QStringLiteral("3b"), QStringLiteral("4\u0301"), QStringLiteral("-1.5 ;") }) {
-            QGuiApplication::clipboard()->setText(pasted);
-            y->selectAll();
-            QTest::keyClick(y, Qt::Key_V, Qt::ControlModifier);
-            EXPECT_EQ(y->text(), pasted.endsWith(';') ? pasted : "20.0");
-        }
-        editor.type({ "-3", "+4", "5.", ".5" });
-        editor.key(Qt::Key_Return);
-        EXPECT_FALSE(editor.open());
-    }
-    // Typed in image pixels, stored at the image's zoom.
-    EXPECT_EQ(scene.corners(box), (Corners { -4.5, 6, 7.5, 0.75 }));
-    EXPECT_EQ(scene.corners(box, true), (Corners { -3, 4, 5, 0.5 }));
-
-    // Texts that do not read leave their corner as it was; the other corner still changes.
-    for (const QString& unread : QStringList { "1,5", "1 5", "-", ".", "", "1" + QString(400, '0') }) {
-        Editor editor(scene, 0);
-        editor.type({ unread, "4", "100", "40" });
-        editor.key(Qt::Key_Return);
-        EXPECT_EQ(scene.corners(box), (Corners { -4.5, 6, 150, 60 })) << unread.left(8).toStdString();
-        box->setEndLocation({ 0, 0 });
-    }
-}
-
 // A drawn box comes with a request for its editor, which stays until the box has a label: boxes that
 // come on screen meanwhile each open theirs, the last one keeping it.
 TEST(BoxInfoField, SaveNeedsALabelCancelWritesNothingAndTheRequestStaysUntilALabel)
@@ -525,26 +456,80 @@ TEST(BoxInfoField, SaveNeedsALabelCancelWritesNothingAndTheRequestStaysUntilALab
     EXPECT_TRUE(box->classLabel() == "bird" && !box->markTemplate());
 }
 
-TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
+// The editor shows the box in image pixels and the classes of the images up to the current one; corners
+// are typed in image pixels and stored at the zoom of the box's image.
+TEST(BoxInfoField, ShowsTheBoxSavesOnlyNumbersAndStaysWithItsBox)
 {
     OverlayScene scene(2);
-    const BoxPtr box = scene.add({ 10, 20 }, { 30, 40 }, "cat");
+    scene.imageManager.allCurrentScaleFactors.set({ 1.5, 1.0 });
+    scene.boundingBoxManager.appendBox(pixelBox({ 10, 20.5 }, { 110, 220 }, "cat", 1.5), 0, false);
+    scene.boundingBoxManager.appendBox(pixelBox({ 1.0 / 3, 1e-05 }, { 120, 7 }, "dog", 1.5, true), 0, false);
+    for (const char* label : { "cat", "", "Cat" })
+        scene.add({ 0, 0 }, { 5, 5 }, label);
     scene.add({ 10, 20 }, { 30, 40 }, "other", false, 1);
+    const BoxPtr box = scene.boundingBoxManager.boxAt(0, 0);
+    {
+        Editor editor(scene, 0);
+        EXPECT_EQ(editor.label()->text(), "cat");
+        EXPECT_EQ(QApplication::focusWidget(), editor.label());
+        EXPECT_EQ(editor.coordinates(), (QStringList { "10.0", "20.5", "110.0", "220.0" }));
+        EXPECT_FALSE(editor.templateSwitch()->isChecked());
+        QStringList classes;
+        for (const QListWidgetItem* item : editor.window->findChild<QListWidget*>()->findItems("*", Qt::MatchWildcard))
+            classes << item->text();
+        EXPECT_EQ(classes, (QStringList { "cat", "dog", "Cat" }));
+    }
+    {
+        // Shortest round-trip texts; an exponent form holds a letter and leaves its field empty.
+        Editor editor(scene, 1);
+        EXPECT_EQ(editor.coordinates(), (QStringList { "0.3333333333333333", "", "120.0", "7.0" }));
+        EXPECT_TRUE(editor.templateSwitch()->isChecked());
+        editor.key(Qt::Key_Return);
+        const Point start = scene.boundingBoxManager.boxAt(1, 0)->originalStartLoc();
+        EXPECT_TRUE(start.x == 1.0 / 3 && start.y == 1e-05);
+        EXPECT_FALSE(editor.open());
+    }
+    {
+        Editor editor(scene, 0);
+        editor.type({ "1a2.5" });
+        QTest::sendKeyEvent(QTest::Click, editor.field(cornerFields[0]), Qt::Key_Eacute, QStringLiteral("é"), {});
+        EXPECT_EQ(editor.field(cornerFields[0])->text(), "12.5");
+        QLineEdit* y = editor.field(cornerFields[1]);
+        for (const QString& pasted : { QStringLiteral("3b"), QStringLiteral("4\u0301"), QStringLiteral("-1.5 ;") }) {
+            QGuiApplication::clipboard()->setText(pasted);
+            y->selectAll();
+            QTest::keyClick(y, Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(y->text(), pasted.endsWith(';') ? pasted : "20.5");
+        }
+        editor.type({ "-3", "+4", "5.", ".5" });
+        editor.key(Qt::Key_Return);
+        EXPECT_FALSE(editor.open());
+    }
+    EXPECT_EQ(scene.corners(box), (Corners { -4.5, 6, 7.5, 0.75 }));
+    EXPECT_EQ(scene.corners(box, true), (Corners { -3, 4, 5, 0.5 }));
+
+    // Texts that do not read leave their corner as it was; the other corner still changes.
+    for (const QString& unread : QStringList { "1,5", "1 5", "-", ".", "", "1" + QString(400, '0') }) {
+        Editor editor(scene, 0);
+        editor.type({ unread, "4", "100", "40" });
+        editor.key(Qt::Key_Return);
+        EXPECT_EQ(scene.corners(box), (Corners { -4.5, 6, 150, 60 })) << unread.left(8).toStdString();
+        box->setEndLocation({ 0, 0 });
+    }
+
+    // Without a box, nothing to save.
     {
         Editor editor(scene, -1);
         EXPECT_EQ(editor.coordinates(), (QStringList { "", "", "", "" }));
         EXPECT_EQ(editor.label()->text(), "");
         QTest::keyClicks(editor.label(), "dog");
-        editor.type({ "1" });
         EXPECT_FALSE(editor.saveEnabled());
         editor.key(Qt::Key_Return);
         EXPECT_TRUE(editor.open());
     }
     EXPECT_EQ(box->classLabel(), "cat");
 
-    // Another image becomes current while the editor is open: Save still edits its own box, at the
-    // zoom of the box's image.
-    scene.imageManager.allCurrentScaleFactors.set({ 2.0, 1.0 });
+    // Another image becomes current while the editor is open: Save still edits its own box.
     {
         Editor editor(scene, 0);
         scene.imageManager.currentImageIndex.set(1);
@@ -553,7 +538,7 @@ TEST(BoxInfoField, StaysWithItsBoxAndSavesNothingWithoutOne)
         editor.key(Qt::Key_Return);
     }
     EXPECT_EQ(box->classLabel(), "dog");
-    EXPECT_EQ(box->startLocation().x, 14);
+    EXPECT_EQ(box->startLocation().x, 10.5);
     EXPECT_EQ(scene.boundingBoxManager.boxAt(0, 1)->classLabel(), "other");
 
     // A zoom step puts a new box in its place: the editor edits the new one.

@@ -171,7 +171,6 @@ TEST(CanvasView, DeleteImageRemovesTheCurrentImageWithItsOwnBoxes)
     c.imageManager.currentImageIndex.set(2);
     c.settle();
     ASSERT_TRUE(c.chooseFromMenu({ 50, 50 }, "Delete Image"));
-    ASSERT_EQ(c.lists().size(), 2u);
     EXPECT_EQ(c.boxCount(1), 2u);
     EXPECT_EQ(c.state().textFieldText(), "2");
     EXPECT_EQ(c.pixel({ 30, 30 }), colourB);
@@ -290,25 +289,25 @@ TEST(CanvasView, ShortDragsAreClicksAndTheMoveBoxModeLeavesTheCanvasAlone)
     }
 }
 
-// The sidebar's step: the model is exact at once, the view eases from the old size to the new.
+// The sidebar's step: the model is exact at once (SidebarViewTest), the view eases from the old size
+// to the new.
 TEST(CanvasView, TheSidebarsZoomStepGrowsThePictureAndItsBoxesFromTheirOldSize)
 {
     Canvas c;
     c.addBox(0, { 50, 20 }, { 80, 90 }, "cat");
     c.settle();
-
+    // Whether the picture's right edge and the box's left edge lie between the given columns.
+    const auto edges = [&](int pictureIn, int pictureOut, int boxOut, int boxIn) {
+        const QImage shot = c.area()->grab().toImage();
+        return shot.pixelColor(pictureIn, 10) == colourA && shot.pixelColor(pictureOut, 10) != colourA
+            && shot.pixelColor(boxOut, 60) != Palette::green && shot.pixelColor(boxIn, 60) == Palette::green;
+    };
     ZoomTransition& transition = ZoomTransition::instance();
     QSignalSpy spy(&transition, &ZoomTransition::displayFactorChanged);
     ASSERT_TRUE(transition.animatedZoomStep(c.imageManager, ImageManager::zoomInFactor));
-    EXPECT_EQ(c.imageManager.allCurrentScaleFactors.get()[0], ImageManager::zoomInFactor);
-    EXPECT_DOUBLE_EQ(c.lastBox()->startLocation().x, 55);
     ASSERT_TRUE(transition.running());
     EXPECT_DOUBLE_EQ(transition.displayFactor(), 1.0 / 1.1);
-    QImage shot = c.area()->grab().toImage();
-    EXPECT_EQ(shot.pixelColor(98, 10), colourA);
-    EXPECT_NE(shot.pixelColor(103, 10), colourA);
-    EXPECT_EQ(shot.pixelColor(50, 60), Palette::green);
-    EXPECT_NE(shot.pixelColor(55, 60), Palette::green);
+    EXPECT_TRUE(edges(98, 103, 55, 50));
 
     QTRY_VERIFY_WITH_TIMEOUT(!transition.running(), 2000);
     c.settle();
@@ -316,11 +315,7 @@ TEST(CanvasView, TheSidebarsZoomStepGrowsThePictureAndItsBoxesFromTheirOldSize)
     EXPECT_GE(spy.count(), 3); // a start, some steps between and the end
     for (qsizetype i = 1; i < spy.count(); ++i)
         EXPECT_GE(spy[i].at(0).toDouble(), spy[i - 1].at(0).toDouble()); // zooming in only grows
-    shot = c.area()->grab().toImage();
-    EXPECT_EQ(shot.pixelColor(108, 10), colourA);
-    EXPECT_NE(shot.pixelColor(112, 10), colourA);
-    EXPECT_EQ(shot.pixelColor(55, 60), Palette::green);
-    EXPECT_NE(shot.pixelColor(50, 60), Palette::green);
+    EXPECT_TRUE(edges(108, 112, 50, 55));
 
     // A refused step starts no transition.
     for (int k = 0; k < 6; ++k)
@@ -363,7 +358,6 @@ TEST(PinchZoom, PinchesAndCtrlWheelNotchesZoomTheCurrentImage)
     ASSERT_EQ(c.lists()[0][0], box);
     EXPECT_NEAR(box->startLocation().y, 20 * zoom(), 1e-9);
     EXPECT_NEAR(box->endLocation().x, 30 * zoom(), 1e-9);
-    EXPECT_NEAR(box->originalEndLoc().y, 40, 1e-9);
     EXPECT_TRUE(box->scaleFactor() == zoom() && box->imageScale() == zoom());
     EXPECT_EQ(image->currentScale, z); // the pinch is still running
     gesture(c.layer(), Qt::EndNativeGesture);
