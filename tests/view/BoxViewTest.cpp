@@ -61,12 +61,6 @@ struct OverlayScene : CanvasFixture {
         settle();
     }
 
-    ~OverlayScene()
-    {
-        delete view;
-        settle();
-    }
-
     BoxPtr add(Point start, Point end, const QString& label = QStringLiteral("cat"), bool markTemplate = false,
         int image = 0, bool requestEditor = false)
     {
@@ -226,8 +220,7 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSayWithItsTooltip
     EXPECT_TRUE(tint.red() == 255 && tint.green() < 245 && tint.green() > 220 && tint.blue() < 245);
 
     // The tooltip shows the label and the corners in image pixels; beside the boxes it is the canvas's.
-    scene.imageManager.currentImageIndex.set(1);
-    scene.settle();
+    scene.show(1);
     const auto tip = [&](double x) {
         QHelpEvent event(QEvent::ToolTip, scene.at(x, 50), scene.view->mapToGlobal(scene.at(x, 50)));
         QApplication::sendEvent(scene.view, &event);
@@ -237,16 +230,14 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSayWithItsTooltip
     EXPECT_EQ(QToolTip::text(), "Class: cat\nStart Location: (10.000000,20.500000) \nEnd Location: (110.000000,220.000000)");
     EXPECT_FALSE(tip(350));
     QToolTip::hideText();
-    scene.imageManager.currentImageIndex.set(0);
-    scene.settle();
+    scene.show(0);
 
     // The boxes follow the image origin.
     scene.view->setImageOrigin(QPointF(10, 10));
     EXPECT_EQ(scene.render().pixelColor(10 + 20, 10 + 60), green);
 
     // No current image: nothing at all.
-    scene.imageManager.currentImageIndex.set(5);
-    scene.settle();
+    scene.show(5);
     EXPECT_EQ(scene.render().pixelColor(10 + 20, 10 + 60), white);
 }
 
@@ -259,7 +250,6 @@ TEST(BoxView, ClicksSelectTheTopmostBoxDoubleClicksOpenOneEditorAndTheMenuDelete
     scene.click(scene.at(60, 50));
     EXPECT_TRUE(sameBox(scene.selected(), lower));
     EXPECT_EQ(scene.pixel(19, 50), Palette::blue);
-    EXPECT_EQ(scene.pixel(199, 120), Palette::green);
     // Where the boxes overlap, the later one is hit; the label badge belongs to its box.
     scene.click(scene.at(110, 80));
     EXPECT_TRUE(sameBox(scene.selected(), upper));
@@ -437,14 +427,12 @@ TEST(BoxInfoField, SaveNeedsALabelCancelWritesNothingAndTheRequestStaysUntilALab
         EXPECT_TRUE(scene.boundingBoxManager.toShowInfoUI.get()); // still no label
         EXPECT_TRUE(unchanged());
     }
-    scene.imageManager.currentImageIndex.set(1);
-    scene.settle();
+    scene.show(1);
     ASSERT_TRUE(scene.editing(scene.boundingBoxManager.boxAt(2, 1)));
     // Without the request, boxes come and go silently.
     scene.view->editorWindow()->dismiss();
     scene.boundingBoxManager.toShowInfoUI.set(false);
-    scene.imageManager.currentImageIndex.set(0);
-    scene.settle();
+    scene.show(0);
     EXPECT_TRUE(OverlayScene::openEditors().isEmpty());
     {
         Editor editor(scene, 1);
@@ -532,8 +520,7 @@ TEST(BoxInfoField, ShowsTheBoxSavesOnlyNumbersAndStaysWithItsBox)
     // Another image becomes current while the editor is open: Save still edits its own box.
     {
         Editor editor(scene, 0);
-        scene.imageManager.currentImageIndex.set(1);
-        scene.settle();
+        scene.show(1);
         editor.type({ "dog", "7" }, { "Class Label", cornerFields[0] });
         editor.key(Qt::Key_Return);
     }

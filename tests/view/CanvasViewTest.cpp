@@ -149,7 +149,6 @@ TEST(CanvasView, ThePromptAndTheImageMenuOpenImagesWithAnEmptyBoxListEach)
     c.dialogs.imagesToOpen
         = { TestImages::write(c.dir, "d.png", 10, 10, Qt::white), TestImages::write(c.dir, "e.png", 10, 10) };
     ASSERT_TRUE(c.chooseFromMenu({ 30, 30 }, "Add Image"));
-    ASSERT_EQ(c.imageManager.imageCount(), 5);
     ASSERT_EQ(c.lists().size(), 5u);
     EXPECT_TRUE(sameBox(c.lists()[0].back(), kept) && c.boxCount(4) == 0u);
     EXPECT_EQ(c.imageManager.currentImageIndex.get(), 1);
@@ -168,8 +167,7 @@ TEST(CanvasView, DeleteImageRemovesTheCurrentImageWithItsOwnBoxes)
     Canvas c(3);
     c.addBox(1, { 1, 1 }, { 5, 5 });
     c.addBox(1, { 1, 1 }, { 5, 5 });
-    c.imageManager.currentImageIndex.set(2);
-    c.settle();
+    c.show(2);
     ASSERT_TRUE(c.chooseFromMenu({ 50, 50 }, "Delete Image"));
     EXPECT_EQ(c.boxCount(1), 2u);
     EXPECT_EQ(c.state().textFieldText(), "2");
@@ -190,38 +188,6 @@ TEST(CanvasView, DeleteImageRemovesTheCurrentImageWithItsOwnBoxes)
     EXPECT_TRUE(c.lists().empty());
     EXPECT_EQ(c.state().textFieldText(), "0");
     EXPECT_TRUE(c.area()->prompt()->isVisible() && c.area()->prompt()->isSwinging());
-}
-
-TEST(CanvasView, DrawingAtAZoomGivesImagePixelCornersAndAsksForTheEditor)
-{
-    Canvas c;
-    c.imageManager.allCurrentScaleFactors.modify([](auto& zooms) { zooms[0] = 1.5; });
-    c.settle();
-    EXPECT_EQ(c.pixel({ 148, 148 }), colourA);
-    EXPECT_NE(c.pixel({ 152, 148 }), colourA);
-
-    c.boundingBoxManager.currentSelectedBox.set(
-        std::make_shared<BoundingBoxProperty>(Point { 1, 1 }, Point { 5, 5 }, "cat"));
-    c.mode(CursorMode::dragToDrawRectangle);
-    QTest::mousePress(c.layer(), Qt::LeftButton, {}, { 30, 30 });
-    QTest::mouseMove(c.layer(), { 60, 45 });
-    // The dashed preview follows the pointer: its left edge starts painted at the first corner.
-    EXPECT_TRUE(c.area()->isDragOn());
-    EXPECT_EQ(c.pixel({ 30, 32 }), Palette::green);
-    EXPECT_NE(c.pixel({ 30, 37 }), Palette::green);
-    QTest::mouseMove(c.layer(), { 90, 60 });
-    QTest::mouseRelease(c.layer(), Qt::LeftButton, {}, { 90, 60 });
-    c.settle();
-
-    EXPECT_FALSE(c.area()->isDragOn());
-    EXPECT_NE(c.pixel({ 30, 32 }), Palette::green);
-    ASSERT_EQ(c.boxCount(), 1u);
-    const BoxPtr box = c.lastBox();
-    EXPECT_EQ(c.corners(box), (std::vector<double> { 30, 30, 90, 60 }));
-    EXPECT_EQ(c.corners(box, true), (std::vector<double> { 20, 20, 60, 40 }));
-    EXPECT_TRUE(box->imageScale() == 1.5 && box->markTemplate() && box->classLabel().isEmpty());
-    EXPECT_TRUE(c.selected(box, Palette::blue));
-    EXPECT_TRUE(c.boundingBoxManager.toShowInfoUI.get());
 }
 
 TEST(CanvasView, DrawnCornersStayInsideThePannedPictureAndNeverReverse)
@@ -254,24 +220,25 @@ TEST(CanvasView, DrawnCornersStayInsideThePannedPictureAndNeverReverse)
     EXPECT_EQ(c.canvas->boxView()->imageOrigin(), QPointF(15, 20));
 }
 
-TEST(CanvasView, ShortDragsAreClicksAndTheMoveBoxModeLeavesTheCanvasAlone)
+TEST(CanvasView, ShortDragsAreClicksTheMoveBoxModeLeavesTheCanvasAloneAndDrawingGivesImagePixels)
 {
     Canvas c;
+    c.imageManager.allCurrentScaleFactors.modify([](auto& zooms) { zooms[0] = 1.5; });
+    c.settle();
+    EXPECT_EQ(c.pixel({ 148, 148 }), colourA);
+    EXPECT_NE(c.pixel({ 152, 148 }), colourA);
     const BoxPtr box = c.addBox(0, { 1, 1 }, { 5, 5 }, "cat");
     const auto unmoved = [&] {
         const Point start = c.imageManager.allStartLocations.get()[0];
         EXPECT_TRUE(start.x == 0 && start.y == 0 && c.boxCount() == 1u);
     };
-
     for (CursorMode mode : { CursorMode::dragToMoveImage, CursorMode::dragToDrawRectangle }) {
         c.mode(mode);
         c.boundingBoxManager.select(box);
         c.drag({ 50, 50 }, { 56, 57 });
         unmoved();
-        // A click on the picture clears the selection.
-        EXPECT_TRUE(c.selected(nullptr, Palette::green));
+        EXPECT_TRUE(c.selected(nullptr, Palette::green)); // a click on the picture clears the selection
     }
-
     c.mode(CursorMode::dragToMoveRectangle);
     c.drag({ 20, 20 }, { 80, 90 });
     unmoved();
@@ -287,6 +254,27 @@ TEST(CanvasView, ShortDragsAreClicksAndTheMoveBoxModeLeavesTheCanvasAlone)
         c.settle();
         EXPECT_TRUE(c.selected(box, colour)) << button;
     }
+
+    // The dashed preview follows the pointer: its left edge starts painted at the first corner.
+    c.mode(CursorMode::dragToDrawRectangle);
+    QTest::mousePress(c.layer(), Qt::LeftButton, {}, { 30, 30 });
+    QTest::mouseMove(c.layer(), { 60, 45 });
+    EXPECT_TRUE(c.area()->isDragOn());
+    EXPECT_EQ(c.pixel({ 30, 32 }), Palette::green);
+    EXPECT_NE(c.pixel({ 30, 37 }), Palette::green);
+    QTest::mouseMove(c.layer(), { 90, 60 });
+    QTest::mouseRelease(c.layer(), Qt::LeftButton, {}, { 90, 60 });
+    c.settle();
+    EXPECT_FALSE(c.area()->isDragOn());
+    EXPECT_NE(c.pixel({ 30, 32 }), Palette::green);
+    // A template box without a label, selected, with the request for its editor.
+    ASSERT_EQ(c.boxCount(), 2u);
+    const BoxPtr drawn = c.lastBox();
+    EXPECT_EQ(c.corners(drawn), (std::vector<double> { 30, 30, 90, 60 }));
+    EXPECT_EQ(c.corners(drawn, true), (std::vector<double> { 20, 20, 60, 40 }));
+    EXPECT_TRUE(drawn->imageScale() == 1.5 && drawn->markTemplate() && drawn->classLabel().isEmpty());
+    EXPECT_TRUE(c.selected(drawn, Palette::blue));
+    EXPECT_TRUE(c.boundingBoxManager.toShowInfoUI.get());
 }
 
 // The sidebar's step: the model is exact at once (SidebarViewTest), the view eases from the old size

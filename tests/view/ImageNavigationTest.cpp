@@ -306,15 +306,12 @@ TEST(ImageTabStrip, TheCurrentTabScrollsToTheMiddle)
     const int middle = t.strip->scrollArea()->viewport()->width() / 2;
     QScrollBar* bar = t.strip->scrollArea()->horizontalScrollBar();
     EXPECT_EQ(bar->value(), 0);
-    t.imageManager.currentImageIndex.set(6);
-    t.settle();
+    t.show(6);
     EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
     // The last tab cannot go further than the end of the row.
-    t.imageManager.currentImageIndex.set(11);
-    t.settle();
+    t.show(11);
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_GT(t.currentTabMiddle(), middle);
-    t.imageManager.currentImageIndex.set(3);
-    t.settle();
+    t.show(3);
     EXPECT_NEAR(t.currentTabMiddle(), middle, 1);
 }
