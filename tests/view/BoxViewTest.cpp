@@ -36,8 +36,7 @@ struct CanvasStandIn : QWidget {
     }
 };
 
-// Open images with one box list each, and an overlay over a stand-in canvas with the image's
-// top-left corner at `origin`.
+// Open images, and an overlay over a stand-in canvas with the image's top-left corner at `origin`.
 struct OverlayScene : CanvasFixture {
     FunctionalityBarNavigator navigator;
     CanvasStandIn canvas;
@@ -116,8 +115,7 @@ struct OverlayScene : CanvasFixture {
 
 using Corners = std::vector<double>;
 
-// Opens the context menu at a point as a right click does, and picks the entry with the given text.
-// Returns the menu's entries, joined.
+// Right-clicks at a point, picks the menu entry with the given text and returns the entries, joined.
 QString chooseFromContextMenu(OverlayScene& scene, QPoint at, const QString& entry, bool* hadIcon = nullptr)
 {
     MenuAnswerer answerer(entry);
@@ -204,9 +202,8 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSayWithItsTooltip
     const QImage img = scene.render();
     const QColor white(Qt::white), green = Palette::green, red = Palette::red, black = Palette::black;
 
-    // Outline 2 wide centred on the edges and red handles on the corners; the label bar from 25 to 5
-    // points above the start corner, centred on the box; the template's "T" bar hangs from the
-    // bottom edge, a plain box has none; hidden boxes and boxes of other images are not drawn.
+    // Outline 2 wide on the edges, red corner handles, the label bar 25 to 5 points above the start, a
+    // template's "T" bar below; hidden boxes and boxes of other images are not drawn.
     const struct {
         double x, y;
         QColor colour;
@@ -313,8 +310,7 @@ TEST(BoxView, DraggingABoxMovesItByTheDragClampedIntoTheImage)
     EXPECT_EQ(scene.corners(box), (Corners { 60, 50, 140, 100 }));
     EXPECT_EQ(scene.pixel(19, 70), QColor(Qt::white));
 
-    // Past the edge of the displayed image the box stops on it (every edge: the manager's tests); a
-    // movement under the threshold is a click.
+    // Past the displayed image's edge the box stops on it; a movement under the threshold is a click.
     scene.drag(scene.at(100, 75), scene.at(600, 75));
     EXPECT_EQ(scene.corners(box), (Corners { 320, 50, 400, 100 }));
     scene.drag(scene.at(340, 75), scene.at(346, 81));
@@ -382,8 +378,7 @@ TEST(PointView, HandleDragsWriteEveryMoveClampEachCornerAndNeverSelect)
     EXPECT_TRUE(sameBox(scene.selected(), box));
 }
 
-// A drawn box comes with a request for its editor, which stays until the box has a label: boxes that
-// come on screen meanwhile each open theirs, the last one keeping it.
+// A drawn box's request for its editor stays until a label: boxes coming on screen meanwhile open theirs.
 TEST(BoxInfoField, SaveNeedsALabelCancelWritesNothingAndTheRequestStaysUntilALabel)
 {
     OverlayScene scene(2);
@@ -444,8 +439,7 @@ TEST(BoxInfoField, SaveNeedsALabelCancelWritesNothingAndTheRequestStaysUntilALab
     EXPECT_TRUE(box->classLabel() == "bird" && !box->markTemplate());
 }
 
-// The editor shows the box in image pixels and the classes of the images up to the current one; corners
-// are typed in image pixels and stored at the zoom of the box's image.
+// Corners are shown and typed in image pixels and stored at the zoom of the box's image.
 TEST(BoxInfoField, ShowsTheBoxSavesOnlyNumbersAndStaysWithItsBox)
 {
     OverlayScene scene(2);

@@ -105,8 +105,7 @@ struct Controls : CanvasHost {
     QAbstractButton* closeOf(QWidget* tab) const { return tab->findChild<QAbstractButton*>(); }
     QColor backgroundOf(QWidget* tab) const { return tab->grab().toImage().pixelColor(2, 2); }
     void press(int tab) { click(tabs().at(tab), QPoint(20, 10)); }
-    // A press outside "All Images" closes it; the platform then gives the same press again to the
-    // widget under the mouse.
+    // A press outside "All Images" closes it; the platform then gives it again to the widget under it.
     void pressPastPopover(int tab)
     {
         ASSERT_TRUE(strip->isPopoverShown());
@@ -226,8 +225,7 @@ TEST(ImageNavigation, ButtonsKeysAndGoStepThroughOpenImagesOnly)
     EXPECT_EQ(ImageNavigation::readIndex("-0"), 0);
 }
 
-// Colours of the current tab, arrow keys and the current tab toggling "All Images" are also driven in
-// the real program (tests/e2e/test_image_tabs.py).
+// Tab colours and the current tab toggling "All Images" are also driven in tests/e2e/test_image_tabs.py.
 TEST(ImageTabStrip, TabsMakeTheirImageCurrentOpenAllImagesAndRemoveAfterAsking)
 {
     Controls t({ "a.png", "same.png", "same.png" });
@@ -252,8 +250,7 @@ TEST(ImageTabStrip, TabsMakeTheirImageCurrentOpenAllImagesAndRemoveAfterAsking)
     EXPECT_TRUE(t.closeOf(tabs[1])->isVisible() && !t.closeOf(tabs[0])->isVisible());
     EXPECT_FALSE(t.strip->isPopoverShown());
 
-    // The current tab opens "All Images"; choosing an image, the current one too, makes it current,
-    // clears the selection and closes the list.
+    // The current tab opens "All Images"; choosing any image makes it current, deselects and closes it.
     const auto entries = [&] { return t.strip->popover()->findChildren<QPushButton*>(); };
     for (int round = 0; round < 2; ++round) {
         t.press(t.index());
@@ -270,8 +267,7 @@ TEST(ImageTabStrip, TabsMakeTheirImageCurrentOpenAllImagesAndRemoveAfterAsking)
             && t.boundingBoxManager.currentSelectedBoxColor.get() == Palette::green);
     }
 
-    // A press outside the list closes it; the current tab does not open it again on the replayed press,
-    // and another tab still becomes current.
+    // A press outside closes the list, without the current tab opening it again on the replayed press.
     t.press(2);
     t.pressPastPopover(2);
     EXPECT_FALSE(t.strip->isPopoverShown());

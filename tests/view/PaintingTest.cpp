@@ -34,8 +34,7 @@ int largestChannelDifference(QRgb p, QRgb q)
     return std::max({ std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q)) });
 }
 
-// The alpha of the most opaque pixel, or -1 when a visible pixel lacks the colour's own red, green and
-// blue (faint pixels lose precision when premultiplied).
+// The most opaque pixel's alpha, or -1 when a visible pixel has another red, green or blue than the colour.
 int inkOf(const QImage& image, const QColor& colour)
 {
     int strongest = 0;
@@ -50,9 +49,8 @@ int inkOf(const QImage& image, const QColor& colour)
 }
 } // namespace
 
-// The solid outline of an upright box is drawn by a faster route; it must look like the stroke (fill,
-// then a centred stroke with miter joins). The stroker slightly over-covers the pixel at each inner
-// corner of a fractional outline, the faster route does not: those four pixels may differ, nothing else.
+// The faster route for a solid upright outline must look like the fill and centred miter stroke; only the
+// four inner-corner pixels of a fractional outline, which the stroker over-covers, may differ.
 TEST(RectangleOutline, SolidOutlineMatchesTheStrokedPath)
 {
     const QColor translucentBlue(Palette::blue.red(), Palette::blue.green(), Palette::blue.blue(), 128);
