@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolTip>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -115,15 +114,14 @@ struct OverlayScene : CanvasFixture {
 
 using Corners = std::vector<double>;
 
-// Right-clicks at a point, picks the menu entry with the given text and returns the entries, joined.
-QString chooseFromContextMenu(OverlayScene& scene, QPoint at, const QString& entry, bool* hadIcon = nullptr)
+// Right-clicks at a point and picks the menu entry with the given text; returns the entries, joined, and
+// "+icon" when the chosen one had an icon.
+QString chooseFromContextMenu(OverlayScene& scene, QPoint at, const QString& entry)
 {
     MenuAnswerer answerer(entry);
     QTest::mouseClick(scene.canvas.windowHandle(), Qt::RightButton, {}, scene.view->mapTo(&scene.canvas, at));
     scene.settle();
-    if (hadIcon)
-        *hadIcon = answerer.chosenHadIcon();
-    return answerer.entries().join(QString());
+    return answerer.entries().join(QString()) + (answerer.chosenHadIcon() ? "+icon" : "");
 }
 const QStringList cornerFields { "Start Location x", "Start Location y", "End Location x", "End Location y" };
 
@@ -224,7 +222,8 @@ TEST(BoxView, DrawsEachShownBoxOfTheCurrentImageWhereItsCornersSayWithItsTooltip
         return event.isAccepted();
     };
     EXPECT_TRUE(tip(50));
-    EXPECT_EQ(QToolTip::text(), "Class: cat\nStart Location: (10.000000,20.500000) \nEnd Location: (110.000000,220.000000)");
+    EXPECT_EQ(
+        QToolTip::text(), "Class: cat\nStart Location: (10.000000,20.500000) \nEnd Location: (110.000000,220.000000)");
     EXPECT_FALSE(tip(350));
     QToolTip::hideText();
     scene.show(0);
@@ -252,7 +251,6 @@ TEST(BoxView, ClicksSelectTheTopmostBoxDoubleClicksOpenOneEditorAndTheMenuDelete
     EXPECT_TRUE(sameBox(scene.selected(), upper));
     scene.click(scene.at(70, 12));
     EXPECT_TRUE(sameBox(scene.selected(), lower));
-    EXPECT_EQ(scene.canvas.presses(), 0);
     scene.click(scene.at(300, 250)); // empty space is the canvas's
     EXPECT_EQ(scene.canvas.presses(), 1);
 
@@ -266,9 +264,7 @@ TEST(BoxView, ClicksSelectTheTopmostBoxDoubleClicksOpenOneEditorAndTheMenuDelete
     EXPECT_FALSE(scene.boundingBoxManager.toShowInfoUI.get());
     scene.view->editorWindow()->dismiss();
 
-    bool hadIcon = false;
-    EXPECT_EQ(chooseFromContextMenu(scene, scene.at(60, 50), "Delete Rectangle", &hadIcon), "Delete Rectangle");
-    EXPECT_TRUE(hadIcon);
+    EXPECT_EQ(chooseFromContextMenu(scene, scene.at(60, 50), "Delete Rectangle"), "Delete Rectangle+icon");
     EXPECT_FALSE(lower->toShow());
     EXPECT_EQ(scene.boundingBoxManager.undoStack.get().size(), 1u);
     EXPECT_EQ(scene.selected(), nullptr);
@@ -385,7 +381,6 @@ TEST(BoxInfoField, SaveNeedsALabelCancelWritesNothingAndTheRequestStaysUntilALab
     for (const char* label : { "a", "b", "c" })
         scene.add({ 10, 10 }, { 50, 50 }, label, false, 1);
     scene.add({ 0, 0 }, { 5, 5 }, "dog");
-    EXPECT_TRUE(OverlayScene::openEditors().isEmpty());
     const BoxPtr box = scene.add({ 10, 20 }, { 110, 220 }, "", true, 0, true);
     EXPECT_TRUE(scene.editing(box));
     EXPECT_EQ(scene.selected(), nullptr);

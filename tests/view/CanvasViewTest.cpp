@@ -11,10 +11,9 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QNativeGestureEvent>
-#include <QPointingDevice>
-#include <QWheelEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -127,15 +126,9 @@ TEST(CanvasView, ThePromptAndTheImageMenuOpenImagesWithAnEmptyBoxListEach)
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly) && broken.write("not a picture") > 0);
     broken.close();
     c.openThroughPrompt(c.pictures(2) << broken.fileName());
-    ASSERT_EQ(c.imageManager.imageCount(), 3);
-    EXPECT_EQ(c.lists(), (std::vector<BoundingBoxManager::BoxList>(3)));
+    ASSERT_EQ(c.lists(), (std::vector<BoundingBoxManager::BoxList>(3)));
     EXPECT_EQ(c.state().textFieldText(), "1");
     EXPECT_FALSE(prompt->isVisible() || prompt->isSwinging());
-
-    // The first image is shown at its pixel size from the area's top-left corner.
-    EXPECT_EQ(c.pixel({ 98, 98 }), colourA);
-    EXPECT_NE(c.pixel({ 102, 40 }), colourA);
-    EXPECT_NE(c.pixel({ 50, 102 }), colourA);
 
     // "Add Image" in the picture's menu keeps the current image and every list; none beside the picture.
     const BoxPtr kept = c.addBox(0, { 1, 1 }, { 5, 5 }, "cat");
@@ -157,14 +150,11 @@ TEST(CanvasView, ThePromptAndTheImageMenuOpenImagesWithAnEmptyBoxListEach)
 }
 
 // Which image becomes current after a deletion is a table in ImageManagerTest.
-TEST(CanvasView, DeleteImageRemovesTheCurrentImageWithItsOwnBoxes)
+TEST(CanvasView, DeleteImageRemovesTheCurrentImageAndThePromptComesBackAfterTheLast)
 {
     Canvas c(3);
-    c.addBox(1, { 1, 1 }, { 5, 5 });
-    c.addBox(1, { 1, 1 }, { 5, 5 });
     c.show(2);
     ASSERT_TRUE(c.chooseFromMenu({ 50, 50 }, "Delete Image"));
-    EXPECT_EQ(c.boxCount(1), 2u);
     EXPECT_EQ(c.state().textFieldText(), "2");
     EXPECT_EQ(c.pixel({ 30, 30 }), colourB);
 
@@ -218,8 +208,9 @@ TEST(CanvasView, ShortDragsAreClicksTheMoveBoxModeLeavesTheCanvasAloneAndDrawing
     Canvas c;
     c.imageManager.allCurrentScaleFactors.modify([](auto& zooms) { zooms[0] = 1.5; });
     c.settle();
-    EXPECT_EQ(c.pixel({ 148, 148 }), colourA);
+    EXPECT_EQ(c.pixel({ 148, 148 }), colourA); // drawn at its zoom from the area's top-left corner
     EXPECT_NE(c.pixel({ 152, 148 }), colourA);
+    EXPECT_NE(c.pixel({ 148, 152 }), colourA);
     const BoxPtr box = c.addBox(0, { 1, 1 }, { 5, 5 }, "cat");
     const auto unmoved = [&] {
         const Point start = c.imageManager.allStartLocations.get()[0];
@@ -238,9 +229,9 @@ TEST(CanvasView, ShortDragsAreClicksTheMoveBoxModeLeavesTheCanvasAloneAndDrawing
 
     // A click beside the picture or on the bottom bar only turns the selection green; other buttons don't.
     QWidget* bar = c.canvas->matchControlsSlot();
-    for (const auto& [target, button, colour] : { std::tuple { c.layer(), Qt::LeftButton, Palette::green },
-             { bar, Qt::LeftButton, Palette::green }, { c.layer(), Qt::RightButton, Palette::blue },
-             { bar, Qt::MiddleButton, Palette::blue } }) {
+    for (const auto& [target, button, colour] :
+        { std::tuple { c.layer(), Qt::LeftButton, Palette::green }, { bar, Qt::LeftButton, Palette::green },
+            { c.layer(), Qt::RightButton, Palette::blue }, { bar, Qt::MiddleButton, Palette::blue } }) {
         c.boundingBoxManager.select(box);
         QTest::mouseClick(target, button, {}, target == bar ? QPoint() : QPoint(300, 300));
         c.settle();
@@ -305,18 +296,16 @@ TEST(CanvasView, TheSidebarsZoomStepGrowsThePictureAndItsBoxesFromTheirOldSize)
     EXPECT_EQ(spy.count(), 0);
 }
 
-
 TEST(PinchZoom, PinchesAndCtrlWheelNotchesZoomTheCurrentImage)
 {
     Canvas c(2);
     c.addBox(0, { 10, 20 }, { 30, 40 }, "cat");
-    const BoxPtr otherBox = c.addBox(1, { 1, 2 }, { 3, 4 });
     const ImagePtr image = c.imageManager.currentImage();
     const auto zoom = [&] { return c.imageManager.allCurrentScaleFactors.get()[0]; };
 
     // Half notches add up to one; two notches in one turn are two steps; without Ctrl no step.
-    for (const auto& [angle, factor] : { std::pair { 120, 1.1 }, { -120, 1.0 }, { 60, 1.0 }, { 60, 1.1 },
-             { 240, 1.1 * 1.1 * 1.1 }, { -240, 1.1 } }) {
+    for (const auto& [angle, factor] :
+        { std::pair { 120, 1.1 }, { -120, 1.0 }, { 60, 1.0 }, { 60, 1.1 }, { 240, 1.1 * 1.1 * 1.1 }, { -240, 1.1 } }) {
         wheel(angle < 0 ? c.layer() : c.area(), angle);
         EXPECT_NEAR(zoom(), factor, 1e-12) << angle;
     }
@@ -339,9 +328,7 @@ TEST(PinchZoom, PinchesAndCtrlWheelNotchesZoomTheCurrentImage)
     EXPECT_TRUE(box->scaleFactor() == zoom() && box->imageScale() == zoom());
     EXPECT_EQ(image->currentScale, z); // the pinch is still running
     gesture(c.layer(), Qt::EndNativeGesture);
-    EXPECT_EQ(c.imageManager.allPreviousScaleFactors.get()[0], 1.0);
     EXPECT_EQ(image->currentScale, zoom());
     c.settle();
     EXPECT_NEAR(c.area()->imageRect().width(), 100 * zoom(), 1e-9);
-    EXPECT_TRUE(c.imageManager.allCurrentScaleFactors.get()[1] == 1.0 && otherBox->startLocation().x == 1);
 }
