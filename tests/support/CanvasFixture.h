@@ -43,6 +43,13 @@ struct CanvasFixture {
         return box;
     }
 
+    // Makes an image current as the model's index does, and lets the views see it.
+    void show(std::int64_t image)
+    {
+        imageManager.currentImageIndex.set(image);
+        settle();
+    }
+
     // A box's corners as start x, start y, end x, end y: displayed, or in image pixels.
     static std::vector<double> corners(const BoxPtr& box, bool pixels = false)
     {
