@@ -54,7 +54,7 @@ def main(program):
         x.click(window, *tab(0))
         x.wait_for(lambda: x.pixel(x.screenshot(), *below), lambda c: c != canvas_colour, "All Images did not open", 5)
         x.click(window, *tab(0))
-        x.wait_for_pixel(*below, canvas_colour, "All Images stayed open", 5)
+        x.wait_for(lambda: x.pixel(x.screenshot(), *below), canvas_colour, "All Images stayed open", 5)
         assert x.pixel(x.screenshot(), *below) == canvas_colour, "All Images opened again"
         assert current_tab() == 0
         x.check()

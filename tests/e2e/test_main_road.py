@@ -1,12 +1,6 @@
-"""A user's whole main road in the real program: open an image, draw a box, label it in the box
-editor, save the boxes as JSON; then open a second image with copies of a pattern, draw a box
-around one copy, run Match and save again, as JSON and as CSV: every copy has a box with the
-template's label. The user's own PYTHONPATH is set and must not hide the bundled scripts. The
-details column then tells the image's name, size and boxes, the class counts of both images, and
-the details of a box clicked on the canvas, which its pad nudges.
-
-Controls are found by name on the accessibility bus, so the test runs in a D-Bus session of its own.
-"""
+"""A user's main road: open, draw, label and save; Match a pattern's copies and save as JSON and CSV (with
+the user's own PYTHONPATH set); read the details column and nudge a box from its pad. Controls are found
+on the accessibility bus of a D-Bus session of the test's own."""
 
 import csv
 import json

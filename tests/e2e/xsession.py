@@ -1,10 +1,5 @@
-"""A virtual X display of its own for one end-to-end test, with the program running on it.
-
-Each session starts Xvfb on a display it picks itself (-displayfd), so tests run side by side, and
-runs the program with its own settings, cache and runtime folders. No window manager runs: windows
-sit at 0,0 and window-relative clicks land where they say. Every wait is bounded and fails at once,
-naming it, when the program ends or opens a window the test did not wait for (a message box).
-"""
+"""The program on a virtual X display of its own, with folders of its own and no window manager (windows
+sit at 0,0). Every wait is bounded and fails at once when the program ends or opens an unexpected window."""
 
 import contextlib
 import os
@@ -196,7 +191,6 @@ class XSession:
 
     def click(self, window, x, y):
         self.xdotool("mousemove", "--window", window, x, y, "click", 1)
-
     def type_into(self, window, text):
         self.xdotool("windowfocus", "--sync", window)
         self.xdotool("type", "--delay", 20, text)
@@ -235,10 +229,6 @@ class XSession:
     def pixel(self, shot, x, y):
         """The colour at x, y as RRGGBB."""
         return self.run("convert", shot, "-format", f"%[hex:p{{{x},{y}}}]", "info:").strip().upper()[:6]
-
-    def wait_for_pixel(self, x, y, colour, what, timeout=10):
-        self.wait_for(lambda: self.pixel(self.screenshot(), x, y), colour, f"{what}: the colour at {x},{y}", timeout,
-                      pause=0.2)
 
     def differing_pixels(self, first, second):
         """How many pixels of two pictures of one size differ."""

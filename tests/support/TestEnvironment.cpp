@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
@@ -23,6 +26,21 @@ QString TestEnvironment::makeTempDir()
     const QString path = dir->path();
     dirs().push_back(std::move(dir));
     return path;
+}
+
+QString TestEnvironment::writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    return path;
+}
+
+QByteArray TestEnvironment::readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 void TestEnvironment::isolate()

@@ -26,6 +26,9 @@
 
 namespace
 {
+using TestEnvironment::readFile;
+using TestEnvironment::writeFile;
+
 struct Sidebar : CanvasFixture {
     SidebarView view { shared };
     SavePopover* save = view.savePopover();
@@ -38,6 +41,7 @@ struct Sidebar : CanvasFixture {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));
     }
     SidebarIcon* icon(SidebarIconType type) const { return view.icon(type); }
+    int top(SidebarIconType type) const { return icon(type)->mapTo(&view, QPoint(0, 0)).y(); }
     void click(SidebarIconType type)
     {
         SidebarIcon* entry = icon(type);
@@ -55,21 +59,6 @@ struct Sidebar : CanvasFixture {
     }
 };
 
-QString write(const QString& path, const QByteArray& bytes = {})
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-    return path;
-}
-
-QByteArray read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // Two images, a.png and cat.small.png; the Save popover opens from its sidebar entry.
 struct Save : Sidebar {
     SavePopover& popover = *save;
@@ -79,12 +68,7 @@ struct Save : Sidebar {
         openPath("/pictures/a.png");
         openPath("/pictures/cat.small.png");
         matchSetting.pythonLibrary.set(QStringLiteral(KESTRUNE_PYTHON_DIR));
-        open();
-    }
-    void open()
-    {
-        if (!popover.isVisible())
-            click(SidebarIconType::SaveJSON);
+        click(SidebarIconType::SaveJSON);
     }
     void add(int image, Point s, Point e, const QString& label, double zoom = 1.0)
     {
@@ -93,8 +77,13 @@ struct Save : Sidebar {
     }
     void press(QPushButton* button)
     {
-        open();
+        if (!popover.isVisible())
+            click(SidebarIconType::SaveJSON);
         QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QStringList dialogTexts() const
+    {
+        return { dialogs.lastSaveTitle, dialogs.lastSaveMessage, dialogs.lastSaveNameLabel };
     }
     QStringList caches() const
     {
@@ -108,6 +97,7 @@ QVariant stored(const char* key)
     return QSettings(MatchSetting::organization, MatchSetting::application).value(QString::fromLatin1(key));
 }
 
+// Before the fixture's MatchSetting reads the store.
 void clearStore()
 {
     QSettings settings(MatchSetting::organization, MatchSetting::application);
@@ -151,25 +141,22 @@ TEST(SidebarView, ShowsItsEntriesInSectionsWithTheLowerOnesAtTheBottom)
         ASSERT_NE(icon, nullptr) << e.title;
         EXPECT_EQ(icon->accessibleName(), e.title);
         EXPECT_EQ(icon->toolTip(), e.help);
-        const int top = icon->mapTo(&s.view, QPoint(0, 0)).y();
-        EXPECT_GT(top, previousTop) << e.title;
-        previousTop = top;
+        EXPECT_GT(s.top(e.type), previousTop) << e.title;
+        previousTop = s.top(e.type);
     }
     EXPECT_FALSE(s.icon(SidebarIconType::OpenRecent));
     EXPECT_FALSE(s.icon(SidebarIconType::SaveCSV));
 
-    // The lower sections keep their distance from the bottom whatever the height.
-    const auto fromBottom
-        = [&](SidebarIconType type) { return s.view.height() - s.icon(type)->mapTo(&s.view, QPoint(0, 0)).y(); };
-    const auto topOf = [&](SidebarIconType type) { return s.icon(type)->mapTo(&s.view, QPoint(0, 0)).y(); };
-    const int save = fromBottom(SidebarIconType::SaveJSON), settings = fromBottom(SidebarIconType::Settings);
-    const int move = topOf(SidebarIconType::MoveRectangle);
+    // The lower sections keep their distance from the bottom whatever the height; the upper ones stay.
+    const auto tops = [&] {
+        return std::vector<int> { s.top(SidebarIconType::MoveRectangle), s.top(SidebarIconType::SaveJSON) - 400,
+            s.top(SidebarIconType::Settings) - 400 };
+    };
+    const auto before = tops();
     s.view.resize(220, 1200);
     QCoreApplication::processEvents();
-    EXPECT_EQ(fromBottom(SidebarIconType::SaveJSON), save);
-    EXPECT_EQ(fromBottom(SidebarIconType::Settings), settings);
-    EXPECT_EQ(topOf(SidebarIconType::MoveRectangle), move);
-    EXPECT_GT(topOf(SidebarIconType::SaveJSON), 600);
+    EXPECT_EQ(tops(), (std::vector<int> { before[0], before[1] + 400, before[2] + 400 }));
+    EXPECT_GT(s.top(SidebarIconType::SaveJSON), 600);
 }
 
 TEST(SidebarView, OnlyTheModeEntriesLightUpAndTheModeOutlivesTheHighlight)
@@ -314,24 +301,23 @@ TEST(SavePopover, BothSavesWaitForAShownBoxOnAnyImage)
     s.dialogs.fileToSave = s.dir + "/second";
     s.press(s.popover.jsonButton());
     EXPECT_FALSE(s.popover.isVisible()); // the dialog came in its place
-    EXPECT_EQ(read(s.dir + "/second.json"), R"({"imageName":"cat.small.png","imageIndex":1,"shapes":[]})");
+    EXPECT_EQ(readFile(s.dir + "/second.json"), R"({"imageName":"cat.small.png","imageIndex":1,"shapes":[]})");
 }
 
-TEST(SavePopover, JsonWritesTheCurrentImagesShownBoxesInImagePixels)
+TEST(SavePopover, JsonAndCsvWriteTheCurrentImagesShownBoxesInImagePixels)
 {
     Save s;
     s.add(0, { 10, 20 }, { 30, 40 }, "cat");
     s.add(0, { 5, 5 }, { 6, 6 }, "deleted");
     s.boundingBoxManager.hideCurrentBox(1, 0);
     s.add(0, { 12.5, 25 }, { 37.5, 50 }, "dog/2", 1.25);
-    s.add(1, { 1, 1 }, { 2, 2 }, "other image");
+    s.add(1, { 1, 1 }, { 2, 2.5 }, "other image");
 
     s.dialogs.fileToSave = s.dir + "/boxes.json";
     s.press(s.popover.jsonButton());
-    EXPECT_EQ(s.dialogs.lastSaveTitle, "Save JSON file");
-    EXPECT_EQ(s.dialogs.lastSaveMessage, "Choose a folder and a name to store your json file.");
-    EXPECT_EQ(s.dialogs.lastSaveNameLabel, "JSON name:");
-    EXPECT_EQ(read(s.dir + "/boxes.json"),
+    EXPECT_EQ(s.dialogTexts(),
+        QStringList({ "Save JSON file", "Choose a folder and a name to store your json file.", "JSON name:" }));
+    EXPECT_EQ(readFile(s.dir + "/boxes.json"),
         R"({"imageName":"a.png","imageIndex":0,"shapes":[)"
         R"({"label":"cat","bboxCoord":[[10.0,20.0],[30.0,40.0]]},)"
         R"({"label":"dog\/2","bboxCoord":[[10.0,20.0],[30.0,40.0]]}]})");
@@ -343,6 +329,17 @@ TEST(SavePopover, JsonWritesTheCurrentImagesShownBoxesInImagePixels)
     s.press(s.popover.csvButton());
     EXPECT_EQ(QDir(s.dir).entryList(QDir::Files), QStringList({ "boxes.json" }));
     EXPECT_EQ(s.caches(), cachesBefore);
+
+    // The CSV goes through the hidden file and the bundled script; the ending is added.
+    s.imageManager.currentImageIndex.set(1);
+    s.dialogs.fileToSave = s.dir + "/table";
+    s.press(s.popover.csvButton());
+    EXPECT_EQ(s.dialogTexts(),
+        QStringList({ "Save CSV file", "Choose a folder and a name to store your csv file.", "CSV name:" }));
+    EXPECT_EQ(readFile(s.dir + "/table.csv"),
+        "imageName,imageIndex,label,x1,y1,x2,y2\r\n"
+        "cat.small.png,1,other image,1.0,1.0,2.0,2.5\r\n");
+    EXPECT_EQ(s.caches(), cachesBefore);
 }
 
 TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
@@ -351,10 +348,10 @@ TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
     s.add(0, { 10, 20 }, { 30, 40 }, "cat");
     const QString earlier = s.dir + QStringLiteral("/earlier #1 %20?ü");
     for (const QString ending : { ".json", ".csv" }) {
-        write(earlier + ending, "earlier");
+        writeFile(earlier + ending, "earlier");
         QFile::setPermissions(earlier + ending, QFile::ReadOwner | QFile::ReadGroup);
     }
-    write(s.dir + "/not a folder", "");
+    writeFile(s.dir + "/not a folder", "");
     for (int k = 0; k < 200; ++k)
         s.add(0, { 1, 1 }, { 2, 2 }, "a label long enough to make the file larger than the limit");
 
@@ -373,7 +370,7 @@ TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
         for (const QString kind : { "JSON", "CSV" }) {
             const QString path = c.path + "." + kind.toLower();
             if (c.sizeLimit != RLIM_INFINITY)
-                write(path, "earlier");
+                writeFile(path, "earlier");
             s.dialogs.fileToSave = path;
             rlimit previous {};
             getrlimit(RLIMIT_FSIZE, &previous);
@@ -386,11 +383,10 @@ TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
 
             ASSERT_EQ(ok.seen().size(), ++alerts) << path.toStdString();
             const auto& seen = ok.seen().last();
-            EXPECT_EQ(seen.title, "Save Failed");
-            EXPECT_TRUE(seen.text.startsWith("The " + kind + " file was not saved.")) << seen.text.toStdString();
-            EXPECT_TRUE(seen.text.contains(c.reason)) << seen.text.toStdString();
-            EXPECT_FALSE(seen.text.contains("Traceback")) << seen.text.toStdString();
-            EXPECT_EQ(read(path), QFileInfo::exists(path) ? QByteArray("earlier") : QByteArray("<missing>"));
+            EXPECT_TRUE(seen.title == "Save Failed" && seen.text.startsWith("The " + kind + " file was not saved.")
+                && seen.text.contains(c.reason) && !seen.text.contains("Traceback"))
+                << seen.title.toStdString() << ": " << seen.text.toStdString();
+            EXPECT_EQ(readFile(path), QFileInfo::exists(path) ? QByteArray("earlier") : QByteArray("<missing>"));
         }
     }
     EXPECT_TRUE(QDir(exchangeFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
@@ -399,32 +395,12 @@ TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
             { "earlier #1 %20?ü.csv", "earlier #1 %20?ü.json", "limited.csv", "limited.json", "not a folder" }));
 }
 
-TEST(SavePopover, CsvGoesThroughTheHiddenFileAndTheBundledScript)
-{
-    Save s;
-    s.imageManager.currentImageIndex.set(1);
-    s.add(1, { 10, 20 }, { 30, 40.5 }, "cat");
-    s.add(1, { 0, 0 }, { 1, 1 }, "deleted");
-    s.boundingBoxManager.hideCurrentBox(1, 1);
-    s.add(0, { 7, 7 }, { 8, 8 }, "first image");
-
-    s.dialogs.fileToSave = s.dir + "/table"; // the ending is added
-    s.press(s.popover.csvButton());
-    EXPECT_EQ(s.dialogs.lastSaveTitle, "Save CSV file");
-    EXPECT_EQ(s.dialogs.lastSaveMessage, "Choose a folder and a name to store your csv file.");
-    EXPECT_EQ(s.dialogs.lastSaveNameLabel, "CSV name:");
-    EXPECT_EQ(read(s.dir + "/table.csv"),
-        "imageName,imageIndex,label,x1,y1,x2,y2\r\n"
-        "cat.small.png,1,cat,10.0,20.0,30.0,40.5\r\n");
-    EXPECT_FALSE(s.caches().contains(".cat.json"));
-}
-
-TEST(SettingsPopover, ChosenLibraryAndScriptsFolderSurviveARestart)
+TEST(SettingsPopover, OnlyChosenAcceptedPathsAreStoredAndSurviveARestart)
 {
     clearStore();
     const QString dir = TestEnvironment::makeTempDir();
-    const QString library = write(dir + "/my libs/libpython3.11.so.1.0");
-    const QString folder = TestEnvironment::makeTempDir() + "/my scripts ü";
+    const QString library = writeFile(dir + "/my libs/libpython3.11.so.1.0");
+    const QString folder = dir + "/my scripts ü";
     QDir().mkpath(folder);
     {
         Settings s;
@@ -436,6 +412,28 @@ TEST(SettingsPopover, ChosenLibraryAndScriptsFolderSurviveARestart)
         QTRY_COMPARE(s.popover.scriptsPathField()->text(), folder);
         EXPECT_FALSE(s.popover.showRestartText());
 
+        // The test is case-sensitive: "Python3" is refused, with a message, and nothing changes.
+        s.dialogs.fileToOpen = writeFile(dir + "/Python3");
+        const QString env = s.matchSetting.pythonEnv.get();
+        {
+            AlertAnswerer ok("OK");
+            QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
+            ASSERT_EQ(ok.seen().size(), 1);
+            EXPECT_EQ(ok.seen()[0].title, "Invalid Input");
+            EXPECT_TRUE(ok.seen()[0].text.contains("Python3"));
+        }
+        EXPECT_FALSE(s.popover.showRestartText());
+        EXPECT_EQ(s.matchSetting.pythonEnv.get(), env);
+        EXPECT_FALSE(stored(MatchSetting::pythonPathKey).isValid());
+
+        // Cancel in either dialog writes nothing.
+        s.dialogs.fileToOpen.clear();
+        s.dialogs.folderToChoose.clear();
+        QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
+        QTest::mouseClick(s.popover.loadScriptsButton(), Qt::LeftButton);
+        EXPECT_FALSE(stored(MatchSetting::pythonPathKey).isValid());
+        EXPECT_EQ(stored(MatchSetting::pythonLibraryKey).toString(), folder);
+
         s.dialogs.fileToOpen = library;
         QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
         EXPECT_TRUE(s.popover.showRestartText());
@@ -446,55 +444,18 @@ TEST(SettingsPopover, ChosenLibraryAndScriptsFolderSurviveARestart)
         // Plain texts: the blanks stay blanks.
         EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), library);
         EXPECT_EQ(stored(MatchSetting::pythonLibraryKey).toString(), folder);
+
+        // Typing changes the running program only.
+        s.popover.pythonPathField()->setFocus();
+        s.popover.pythonPathField()->selectAll();
+        QTest::keyClicks(s.popover.pythonPathField(), "/typed/libpython9.so");
+        EXPECT_EQ(s.matchSetting.pythonEnv.get(), "/typed/libpython9.so");
+        QTest::keyClicks(s.popover.scriptsPathField(), "/typed");
+        EXPECT_EQ(s.matchSetting.pythonLibrary.get(), folder + "/typed");
     }
     MatchSetting restarted;
     EXPECT_EQ(restarted.pythonEnv.get(), library);
     EXPECT_EQ(restarted.pythonLibrary.get(), folder);
-}
-
-TEST(SettingsPopover, RefusedCancelledAndTypedPathsWriteNothing)
-{
-    clearStore();
-    const QString dir = TestEnvironment::makeTempDir();
-    const QString accepted = write(dir + "/libpython3.so");
-    Settings s;
-    s.dialogs.fileToOpen = accepted;
-    s.popover.changePath();
-    ASSERT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
-
-    // The test is case-sensitive: "Python3" is refused, with a message, and nothing changes.
-    s.dialogs.fileToOpen = write(dir + "/Python3");
-    {
-        AlertAnswerer ok("OK");
-        QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
-        ASSERT_EQ(ok.seen().size(), 1);
-        EXPECT_EQ(ok.seen()[0].title, "Invalid Input");
-        EXPECT_TRUE(ok.seen()[0].text.contains("Python3"));
-    }
-    EXPECT_FALSE(s.popover.showRestartText());
-    EXPECT_EQ(s.matchSetting.pythonEnv.get(), accepted);
-    EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
-
-    // Cancel in either dialog writes nothing.
-    s.dialogs.fileToOpen.clear();
-    s.dialogs.folderToChoose.clear();
-    QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
-    QTest::mouseClick(s.popover.loadScriptsButton(), Qt::LeftButton);
-    EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
-    EXPECT_FALSE(stored(MatchSetting::pythonLibraryKey).isValid());
-
-    // Typing changes the running program only.
-    s.popover.pythonPathField()->setFocus();
-    s.popover.pythonPathField()->selectAll();
-    QTest::keyClicks(s.popover.pythonPathField(), "/typed/libpython9.so");
-    EXPECT_EQ(s.matchSetting.pythonEnv.get(), "/typed/libpython9.so");
-    QTest::keyClicks(s.popover.scriptsPathField(), "/typed/scripts");
-    EXPECT_EQ(s.matchSetting.pythonLibrary.get(), "/typed/scripts");
-    EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), accepted);
-    EXPECT_FALSE(stored(MatchSetting::pythonLibraryKey).isValid());
-    MatchSetting restarted;
-    EXPECT_EQ(restarted.pythonEnv.get(), accepted);
-    EXPECT_TRUE(restarted.pythonLibrary.get().isEmpty());
 }
 
 TEST(SettingsPopover, TheInterpretersExecutableStandsInForAnUnsetLibraryInMemoryOnly)
