@@ -20,8 +20,7 @@ def missing(what):
 
 
 def on_own_session_bus():
-    """Runs this script again inside a D-Bus session of its own, so that the accessibility bus
-    belongs to this test alone; returns in the re-run script."""
+    """Runs this script again in a D-Bus session of its own: the accessibility bus is this test's alone."""
     if os.environ.get("KESTRUNE_OWN_BUS"):
         return
     try:
@@ -114,10 +113,8 @@ class XSession:
         import pyatspi
 
         found = self.find(name, role)
-        if found is None:
-            return []
-        labels = pyatspi.findAllDescendants(found, lambda a: a is not None and a.getRoleName() == "label")
-        return [label.name for label in labels if label.name]
+        labels = found and pyatspi.findAllDescendants(found, lambda a: a is not None and a.getRoleName() == "label")
+        return [label.name for label in labels or [] if label.name]
 
     def press(self, name, role="push button"):
         """A click at the centre of the enabled control with this name."""
@@ -146,8 +143,7 @@ class XSession:
             raise RuntimeError("unexpected window: " + "; ".join(f"{n!r} {' '.join(t)}" for n, t in texts.items()))
 
     def wait_for(self, get, wanted=bool, what="", timeout=10, pause=0.1):
-        """The first value of get() that wanted accepts (or equals), checking the program all the
-        while; after timeout seconds a RuntimeError naming what was awaited and the last value."""
+        """The first value of get() that wanted accepts (or equals); after timeout seconds an error naming it."""
         accept = wanted if callable(wanted) else lambda value: value == wanted
         deadline = time.monotonic() + timeout
         while True:
@@ -191,6 +187,7 @@ class XSession:
 
     def click(self, window, x, y):
         self.xdotool("mousemove", "--window", window, x, y, "click", 1)
+
     def type_into(self, window, text):
         self.xdotool("windowfocus", "--sync", window)
         self.xdotool("type", "--delay", 20, text)
@@ -229,14 +226,6 @@ class XSession:
     def pixel(self, shot, x, y):
         """The colour at x, y as RRGGBB."""
         return self.run("convert", shot, "-format", f"%[hex:p{{{x},{y}}}]", "info:").strip().upper()[:6]
-
-    def differing_pixels(self, first, second):
-        """How many pixels of two pictures of one size differ."""
-        result = subprocess.run(["compare", "-metric", "AE", first, second, "null:"],
-                                env=self.env, capture_output=True, text=True)
-        if result.returncode > 1:
-            raise RuntimeError("compare failed: " + result.stderr)
-        return int(float(result.stderr.split()[0]))
 
     def program_output(self):
         self.log.flush()

@@ -18,11 +18,9 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
-#include <QToolButton>
 #include <QTest>
 
 #include <gtest/gtest.h>

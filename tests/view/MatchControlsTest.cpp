@@ -10,7 +10,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -19,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 #include <tuple>
 
@@ -136,7 +134,6 @@ TEST_F(MatchControlsTest, MatchReplacesEarlierMatchesAndKeepsTheTemplates)
     EXPECT_TRUE(s.canvas->state().isMatchClicked());
     EXPECT_TRUE(s.button("minus")->isEnabled());
     EXPECT_TRUE(s.button("plus")->isEnabled());
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     const Boxes expected { { "cat", 250, 20, 274, 44 }, { "cat", 100, 40, 124, 64 }, { "cat", 200, 120, 224, 144 } };
     EXPECT_EQ(s.matches(), expected);
@@ -230,18 +227,8 @@ class TemplateMatcher:
                 pass
 )";
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using TestEnvironment::readFile;
+using TestEnvironment::writeFile;
 } // namespace
 
 TEST(MatchControls, ExchangeFilesAreNamedAfterTheImageInAFolderOfThisCopyAlone)
@@ -269,8 +256,8 @@ TEST(MatchControls, ExchangeFilesAreNamedAfterTheImageInAFolderOfThisCopyAlone)
     EXPECT_FALSE(QFileInfo::exists(copy.arg(999999999)));
 
     // Only a file right inside it is ours to remove.
-    write(folder + QStringLiteral("/r.json"), "{}");
-    write(fresh + QStringLiteral("/r.json"), "{}");
+    writeFile(folder + QStringLiteral("/r.json"), "{}");
+    writeFile(fresh + QStringLiteral("/r.json"), "{}");
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/sub")));
     const std::pair<QString, bool> paths[] { { folder + QStringLiteral("/r.json"), true },
         { folder + QStringLiteral("/./sub/../r.json"), true }, { folder + QStringLiteral("/../r.json"), false },
@@ -284,15 +271,15 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     Scene s;
     const QString scripts = s.dir + QStringLiteral("/my scripts");
     ASSERT_TRUE(QDir().mkpath(scripts));
-    write(scripts + "/packageInstaller.py", "def checkPackage():\n    pass\n");
-    write(scripts + "/templateMatcher.py", fakeMatcher);
+    writeFile(scripts + "/packageInstaller.py", "def checkPackage():\n    pass\n");
+    writeFile(scripts + "/templateMatcher.py", fakeMatcher);
     s.matchSetting.pythonLibrary.set(scripts);
     const QString imagePath = s.image->imagePath.toLocalFile();
-    const QByteArray picture = contents(imagePath);
+    const QByteArray picture = readFile(imagePath);
     const QString foreign = s.dir + QStringLiteral("/other #1 %20?.json");
     const QByteArray foreignBytes
         = R"({"imageName":"x","imageIndex":0,"shapes":[{"label":"f","bboxCoord":[[1,2],[3,4]]}]})";
-    write(foreign, foreignBytes);
+    writeFile(foreign, foreignBytes);
 
     const QString unusable = QStringLiteral("The matching script's result cannot be used");
     const struct {
@@ -300,8 +287,7 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
         QString alert; // empty: none
         int matches; // the image's boxes afterwards that are no template; -1: the boxes stay as they were
     } cases[] {
-        { R"(write {"imageName":"x","imageIndex":"0","shapes":[]})", "imageIndex", -1 },
-        { R"(write {"imageIndex":0,"shapes":[]})", "imageName", -1 },
+        // The reader's own refusals are its tests'; one shows that its reason is passed on.
         { "write null", unusable, -1 },
         { R"(write {"imageName":"x","imageIndex":7,"shapes":[]})", "image index 7", -1 },
         // Shapes without two finite points are skipped (the zoom is 1.5); the others are placed.
@@ -315,7 +301,7 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
         { "number", "TemplateMatcher.json_file_name is not a string: 42", -1 },
     };
     for (const auto& c : cases) {
-        write(scripts + "/case", c.script);
+        writeFile(scripts + "/case", c.script);
         const std::vector<BoxPtr> before = s.boxes();
         AlertAnswerer ok(QStringLiteral("OK"));
         s.click("Match");
@@ -332,7 +318,7 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     }
     // A script that loops: the window goes on, no key typed into the canvas's index field arrives, and
     // after a second "Cancel" stops the script.
-    write(scripts + "/case", "loop");
+    writeFile(scripts + "/case", "loop");
     const std::vector<BoxPtr> before = s.boxes();
     auto* field = s.canvas->findChild<QLineEdit*>();
     ASSERT_TRUE(field);
@@ -379,7 +365,7 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     EXPECT_EQ(s.boxes(), before);
 
     QTest::qWait(2 * MatchControls::cleanUpDelayMs);
-    EXPECT_EQ(contents(imagePath), picture);
-    EXPECT_EQ(contents(foreign), foreignBytes);
+    EXPECT_EQ(readFile(imagePath), picture);
+    EXPECT_EQ(readFile(foreign), foreignBytes);
     EXPECT_EQ(QDir(exchangeFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
