@@ -20,7 +20,9 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QPushButton>
 #include <QSet>
+#include <QToolButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
