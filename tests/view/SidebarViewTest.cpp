@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
