@@ -53,6 +53,15 @@ struct Panel : CanvasFixture {
     ImageDetailsView* images() const { return qobject_cast<ImageDetailsView*>(view.panel()); }
     BoxDetailsView* boxes() const { return qobject_cast<BoxDetailsView*>(view.panel()); }
     QString value(BoxDetailsView::Row row) const { return boxes()->row(row)->value(); }
+    // The box card's four values, or "none" while it shows no box.
+    QString boxCard() const
+    {
+        if (!boxes()->showsBox())
+            return "none";
+        return QStringList { value(BoxDetailsView::ClassLabelRow), value(BoxDetailsView::StartLocationRow),
+            value(BoxDetailsView::EndLocationRow), value(BoxDetailsView::TemplateRow) }
+            .join(' ');
+    }
     static void click(QWidget* widget, QPoint at)
     {
         QTest::mouseClick(widget, Qt::LeftButton, {}, at);
@@ -140,43 +149,28 @@ TEST(FunctionalityView, BoxDetailsShowTheSelectedBoxWhileTheCurrentImageShowsABo
 {
     Panel p;
     p.showTab(FunctionalityTabMode::BoxDetails);
-    const auto shows = [&] { return p.boxes()->showsBox(); };
-    EXPECT_FALSE(shows()); // no box lists at all
+    EXPECT_EQ(p.boxCard(), "none"); // no box lists at all
     EXPECT_EQ(p.boxes()->placeholder()->text(), "No Box Selected");
     p.open("a.png");
     p.addBox(0, { 1, 1 }, { 5, 5 });
     p.settle();
-    EXPECT_FALSE(shows()); // nothing selected
+    EXPECT_EQ(p.boxCard(), "none"); // nothing selected
 
     // The values as the card writes them.
-    const struct {
-        Point start, end;
-        const char* label;
-        bool isTemplate;
-        const char *startText, *endText, *templateText;
-    } cases[] = {
-        { { 12, 7.25 }, { 30, 40 }, "cat", true, "(12.0,7.3)", "(30.0,40.0)", "True" },
-        { { 7.24, -0.04 }, { 0.05, 1234.56 }, "", false, "(7.2,-0.0)", "(0.1,1234.6)", "False" },
-    };
-    for (const auto& c : cases) {
-        p.selectedBox(0, c.start, c.end, c.label, c.isTemplate);
-        ASSERT_TRUE(shows());
-        EXPECT_EQ(p.value(BoxDetailsView::ClassLabelRow), c.label);
-        EXPECT_EQ(p.value(BoxDetailsView::StartLocationRow), c.startText);
-        EXPECT_EQ(p.value(BoxDetailsView::EndLocationRow), c.endText);
-        EXPECT_EQ(p.value(BoxDetailsView::TemplateRow), c.templateText);
-    }
+    p.selectedBox(0, { 12, 7.25 }, { 30, 40 }, "cat", true);
+    EXPECT_EQ(p.boxCard(), "cat (12.0,7.3) (30.0,40.0) True");
+    p.selectedBox(0, { 7.24, -0.04 }, { 0.05, 1234.56 }, "", false);
+    EXPECT_EQ(p.boxCard(), " (7.2,-0.0) (0.1,1234.6) False");
 
     // The card follows the box through the editor's Save, a drag and a zoom step, with no click on it.
     BoxPtr box = p.boundingBoxManager.currentSelectedBox;
     p.boundingBoxManager.applyEdit(box, 0, { "dog", Point { 20, 10 }, Point { 40, 30 }, true }, 1.0);
     p.boundingBoxManager.moveBox(box, 0, { 5, 5 }, { 100, 80 });
     p.settle();
-    EXPECT_EQ(p.value(BoxDetailsView::ClassLabelRow), "dog");
-    EXPECT_EQ(p.value(BoxDetailsView::StartLocationRow), "(25.0,15.0)");
+    EXPECT_EQ(p.boxCard(), "dog (25.0,15.0) (45.0,35.0) True");
     p.imageManager.zoomStep(ImageManager::zoomInFactor);
     p.settle();
-    EXPECT_EQ(p.value(BoxDetailsView::EndLocationRow), "(45.0,35.0)");
+    EXPECT_EQ(p.boxCard(), "dog (25.0,15.0) (45.0,35.0) True");
 
     // Every box of the current image deleted: nothing to show, whatever stays selected.
     box = p.boundingBoxManager.currentSelectedBox;
@@ -186,7 +180,7 @@ TEST(FunctionalityView, BoxDetailsShowTheSelectedBoxWhileTheCurrentImageShowsABo
     }
     p.boundingBoxManager.select(box);
     p.settle();
-    EXPECT_FALSE(shows());
+    EXPECT_EQ(p.boxCard(), "none");
 }
 
 TEST(FunctionalityView, ThePadNudgesTheSelectedBoxOnePointUnlessItsEdgeWouldReachTheBorder)
@@ -194,21 +188,20 @@ TEST(FunctionalityView, ThePadNudgesTheSelectedBoxOnePointUnlessItsEdgeWouldReac
     Panel p;
     p.open("wide.png", 200, 100);
     p.showTab(FunctionalityTabMode::BoxDetails);
+    // A nudge puts a moved copy of the box in its place and selects it; it stops short of the border.
     const struct {
         NudgeDirection direction;
         const char* help;
-        Point start, end;
-        bool moves;
-        Point movedStart;
+        Point start, end, movedStart; // not moved: the start
     } cases[] = {
-        { NudgeDirection::Up, "Move the selected box upwards", { 10, 1.5 }, { 20, 9 }, true, { 10, 0.5 } },
-        { NudgeDirection::Up, "Move the selected box upwards", { 10, 1.0 }, { 20, 9 }, false, {} },
-        { NudgeDirection::Left, "Move the selected box leftwards", { 1.5, 10 }, { 9, 20 }, true, { 0.5, 10 } },
-        { NudgeDirection::Left, "Move the selected box leftwards", { 1.0, 10 }, { 9, 20 }, false, {} },
-        { NudgeDirection::Right, "Move the selected box rightwards", { 150, 5 }, { 198.5, 9 }, true, { 151, 5 } },
-        { NudgeDirection::Right, "Move the selected box rightwards", { 150, 5 }, { 199.0, 9 }, false, {} },
-        { NudgeDirection::Down, "Move the selected box downwards", { 5, 50 }, { 9, 98.5 }, true, { 5, 51 } },
-        { NudgeDirection::Down, "Move the selected box downwards", { 5, 50 }, { 9, 99.0 }, false, {} },
+        { NudgeDirection::Up, "Move the selected box upwards", { 10, 1.5 }, { 20, 9 }, { 10, 0.5 } },
+        { NudgeDirection::Up, "Move the selected box upwards", { 10, 1.0 }, { 20, 9 }, { 10, 1.0 } },
+        { NudgeDirection::Left, "Move the selected box leftwards", { 1.5, 10 }, { 9, 20 }, { 0.5, 10 } },
+        { NudgeDirection::Left, "Move the selected box leftwards", { 1.0, 10 }, { 9, 20 }, { 1.0, 10 } },
+        { NudgeDirection::Right, "Move the selected box rightwards", { 150, 5 }, { 198.5, 9 }, { 151, 5 } },
+        { NudgeDirection::Right, "Move the selected box rightwards", { 150, 5 }, { 199.0, 9 }, { 150, 5 } },
+        { NudgeDirection::Down, "Move the selected box downwards", { 5, 50 }, { 9, 98.5 }, { 5, 51 } },
+        { NudgeDirection::Down, "Move the selected box downwards", { 5, 50 }, { 9, 99.0 }, { 5, 50 } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.help << " from " << c.start.x << "," << c.start.y);
@@ -221,15 +214,10 @@ TEST(FunctionalityView, ThePadNudgesTheSelectedBoxOnePointUnlessItsEdgeWouldReac
         const BoxPtr now = p.boundingBoxManager.boxAt(k, 0);
         EXPECT_EQ(p.boundingBoxManager.boxesOf(0)->size(), size_t(k + 1));
         EXPECT_EQ(p.boundingBoxManager.currentSelectedBox.get(), now);
-        if (!c.moves) {
-            EXPECT_EQ(now, box);
-            continue;
-        }
-        ASSERT_NE(now, box);
-        EXPECT_EQ(now->startLocation().x, c.movedStart.x);
-        EXPECT_EQ(now->startLocation().y, c.movedStart.y);
-        EXPECT_EQ(now->classLabel(), "cat");
-        EXPECT_TRUE(now->markTemplate());
+        EXPECT_EQ(now == box, c.movedStart.x == c.start.x && c.movedStart.y == c.start.y);
+        EXPECT_EQ(p.corners(now)[0], c.movedStart.x);
+        EXPECT_EQ(p.corners(now)[1], c.movedStart.y);
+        EXPECT_TRUE(now->classLabel() == "cat" && now->markTemplate());
         EXPECT_EQ(p.value(BoxDetailsView::StartLocationRow), BoxDetailsView::locationText(c.movedStart));
     }
 
@@ -322,9 +310,6 @@ TEST(FunctionalityView, ImageDetailsFollowTheCurrentImageAndItsShownBoxes)
     p.boundingBoxManager.deleteSelection(0);
     p.settle();
     EXPECT_EQ(values()[2], "1");
-    p.boundingBoxManager.undoDelete(p.imageManager.imageCount());
-    p.settle();
-    EXPECT_EQ(values()[2], "2");
     p.imageManager.showImage(1);
     p.settle();
     EXPECT_EQ(values(), (std::vector<QString> { "b.png", "30 x 20", "1" }));

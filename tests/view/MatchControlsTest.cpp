@@ -316,8 +316,8 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
         else
             EXPECT_EQ(s.matches().size(), size_t(c.matches)) << c.script.constData();
     }
-    // A script that loops: the window goes on, no key typed into the canvas's index field arrives, and
-    // after a second "Cancel" stops the script.
+    // A script that loops: the wait window comes after a while, no key typed into the canvas's index
+    // field arrives meanwhile, and its "Cancel" (whose texts the e2e run presses) stops the script.
     writeFile(scripts + "/case", "loop");
     const std::vector<BoxPtr> before = s.boxes();
     auto* field = s.canvas->findChild<QLineEdit*>();
@@ -325,21 +325,15 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     const QString index = field->text();
     int keysSent = 0;
     qint64 shownAfter = -1;
-    QStringList seen;
     QElapsedTimer clock;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()); !dialog) {
             QTest::keyClick(field, Qt::Key_7);
             ++keysSent;
         } else if (shownAfter < 0) {
             shownAfter = clock.elapsed();
-            const auto buttons = dialog->findChildren<QPushButton*>();
-            seen << dialog->windowTitle();
-            for (QPushButton* button : buttons)
-                seen << button->text();
-            QTest::mouseClick(buttons.value(0), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
         }
     });
     AlertAnswerer ok(QStringLiteral("OK"));
@@ -348,7 +342,6 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     s.click("Match");
     poll.stop();
     EXPECT_GE(shownAfter, ScriptWaitDialog::showAfterMs - 50);
-    EXPECT_EQ(seen, QStringList({ "Matching…", "Cancel" }));
     EXPECT_GT(keysSent, 10); // the event loop ran all along
     EXPECT_EQ(field->text(), index);
     EXPECT_TRUE(ok.seen().isEmpty());

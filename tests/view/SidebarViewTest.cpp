@@ -145,14 +145,13 @@ TEST(SidebarView, ShowsItsEntriesInSectionsWithTheLowerOnesAtTheBottom)
 
     // The lower sections keep their distance from the bottom whatever the height; the upper ones stay.
     const auto tops = [&] {
-        return std::vector<int> { s.top(SidebarIconType::MoveRectangle), s.top(SidebarIconType::SaveJSON) - 400,
-            s.top(SidebarIconType::Settings) - 400 };
+        return std::vector<int> { s.top(SidebarIconType::MoveRectangle), s.top(SidebarIconType::SaveJSON),
+            s.top(SidebarIconType::Settings) };
     };
     const auto before = tops();
     s.view.resize(220, 1200);
     QCoreApplication::processEvents();
     EXPECT_EQ(tops(), (std::vector<int> { before[0], before[1] + 400, before[2] + 400 }));
-    EXPECT_GT(s.top(SidebarIconType::SaveJSON), 600);
 }
 
 TEST(SidebarView, OnlyTheModeEntriesLightUpAndTheModeOutlivesTheHighlight)
@@ -191,11 +190,8 @@ TEST(SidebarView, NewImageAddsImagesWithBoxListsAndZoomStepsTheCurrentOne)
     EXPECT_TRUE(s.icon(SidebarIconType::ZoomIn)->isEnabled());
 
     s.imageManager.currentImageIndex.set(1);
-    s.addBox(1, { 2, 2 }, { 6, 8 }, "x");
     s.click(SidebarIconType::ZoomIn);
-    EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get()[1], 1.1);
-    EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get()[0], 1.0);
-    EXPECT_DOUBLE_EQ(s.boundingBoxManager.allBoundingBoxes.get()[1][0]->endLocation().y, 8.8);
+    EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get(), std::vector<double>({ 1.0, 1.1 }));
     EXPECT_TRUE(ZoomTransition::instance().running()); // the sidebar's step is the animated one
     s.click(SidebarIconType::ZoomOut);
     EXPECT_DOUBLE_EQ(s.imageManager.allCurrentScaleFactors.get()[1], 0.99);
@@ -277,35 +273,27 @@ TEST(SidebarView, SaveAndSettingsOpenTheirPopoversBesideTheEntry)
     EXPECT_FALSE(s.settings->isVisible());
 }
 
-TEST(SavePopover, BothSavesWaitForAShownBoxOnAnyImage)
+TEST(SavePopover, SavesWaitForAShownBoxAndWriteTheCurrentImagesShownBoxesInImagePixels)
 {
     Save s;
     EXPECT_FALSE(s.popover.jsonSection()->isEnabled());
     EXPECT_TRUE(s.popover.csvText()->isEnabled()); // only the CSV button is disabled
     EXPECT_FALSE(s.popover.csvButton()->isEnabled());
-
-    s.add(0, { 1, 1 }, { 2, 2 }, "gone");
+    s.add(0, { 5, 5 }, { 6, 6 }, "deleted");
     s.boundingBoxManager.hideCurrentBox(0, 0);
-    QCoreApplication::processEvents();
+    s.settle();
     EXPECT_FALSE(s.popover.jsonButton()->isEnabled());
-
-    s.add(0, { 1, 1 }, { 2, 2 }, "cat");
+    s.add(0, { 10, 20 }, { 30, 40 }, "cat");
     s.imageManager.currentImageIndex.set(1);
     EXPECT_TRUE(s.popover.jsonSection()->isEnabled());
     EXPECT_TRUE(s.popover.csvButton()->isEnabled());
-    // The second image has no box, yet its (empty) file is what gets saved.
+    // A box on any image enables both, though the second image has none: its (empty) file is saved.
     s.dialogs.fileToSave = s.dir + "/second";
     s.press(s.popover.jsonButton());
     EXPECT_FALSE(s.popover.isVisible()); // the dialog came in its place
     EXPECT_EQ(readFile(s.dir + "/second.json"), R"({"imageName":"cat.small.png","imageIndex":1,"shapes":[]})");
-}
 
-TEST(SavePopover, JsonAndCsvWriteTheCurrentImagesShownBoxesInImagePixels)
-{
-    Save s;
-    s.add(0, { 10, 20 }, { 30, 40 }, "cat");
-    s.add(0, { 5, 5 }, { 6, 6 }, "deleted");
-    s.boundingBoxManager.hideCurrentBox(1, 0);
+    s.imageManager.currentImageIndex.set(0);
     s.add(0, { 12.5, 25 }, { 37.5, 50 }, "dog/2", 1.25);
     s.add(1, { 1, 1 }, { 2, 2.5 }, "other image");
 
@@ -323,7 +311,7 @@ TEST(SavePopover, JsonAndCsvWriteTheCurrentImagesShownBoxesInImagePixels)
     s.dialogs.fileToSave.clear();
     s.press(s.popover.jsonButton());
     s.press(s.popover.csvButton());
-    EXPECT_EQ(QDir(s.dir).entryList(QDir::Files), QStringList({ "boxes.json" }));
+    EXPECT_EQ(QDir(s.dir).entryList(QDir::Files), QStringList({ "boxes.json", "second.json" }));
     EXPECT_EQ(s.caches(), cachesBefore);
 
     // The CSV goes through the hidden file and the bundled script; the ending is added.
@@ -347,15 +335,13 @@ TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
         writeFile(earlier + ending, "earlier");
         QFile::setPermissions(earlier + ending, QFile::ReadOwner | QFile::ReadGroup);
     }
-    writeFile(s.dir + "/not a folder", "");
     // The reasons come from the writers, whose own tests try a write cut short by the file-size limit.
     const struct {
         QString path;
         QString reason; // a part of the message
     } cases[] {
         { s.dir + "/no such folder/boxes", "No such file or directory" },
-        { s.dir + "/not a folder/boxes", "Not a directory" }, { "/proc/boxes", "/proc/boxes" },
-        { earlier, " is read-only." },
+        { "/proc/boxes", "/proc/boxes" }, { earlier, " is read-only." },
     };
     AlertAnswerer ok("OK");
     qsizetype alerts = 0;
@@ -375,7 +361,7 @@ TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
     }
     EXPECT_TRUE(QDir(exchangeFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_EQ(QDir(s.dir).entryList(QDir::Files | QDir::Hidden),
-        QStringList({ "earlier #1 %20?ü.csv", "earlier #1 %20?ü.json", "not a folder" }));
+        QStringList({ "earlier #1 %20?ü.csv", "earlier #1 %20?ü.json" }));
 }
 
 TEST(SettingsPopover, OnlyChosenAcceptedPathsAreStoredAndSurviveARestart)
