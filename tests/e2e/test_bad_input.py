@@ -27,10 +27,7 @@ class TemplateMatcher:
 def peak_memory(x):
     """The program's peak resident memory so far, in bytes."""
     with open(f"/proc/{x.program.pid}/status") as status:
-        for line in status:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1]) * 1024
-    raise RuntimeError("no VmHWM")
+        return next(int(line.split()[1]) * 1024 for line in status if line.startswith("VmHWM:"))
 
 
 def is_pink(colour):
