@@ -154,7 +154,7 @@ TEST(SidebarView, ShowsItsEntriesInSectionsWithTheLowerOnesAtTheBottom)
     EXPECT_EQ(tops(), (std::vector<int> { before[0], before[1] + 400, before[2] + 400 }));
 }
 
-TEST(SidebarView, OnlyTheModeEntriesLightUpAndTheModeOutlivesTheHighlight)
+TEST(SidebarView, OnlyTheModeEntriesLightUpNewImageAddsImagesAndTheZoomEntriesStepTheCurrentOne)
 {
     Sidebar s;
     EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
@@ -173,21 +173,14 @@ TEST(SidebarView, OnlyTheModeEntriesLightUpAndTheModeOutlivesTheHighlight)
     EXPECT_TRUE(s.imageManager.allImages.get().empty());
 
     // With no image the zoom entries are disabled and take no click.
-    EXPECT_FALSE(s.icon(SidebarIconType::ZoomIn)->isEnabled());
-    EXPECT_FALSE(s.icon(SidebarIconType::ZoomOut)->isEnabled());
+    EXPECT_FALSE(s.icon(SidebarIconType::ZoomIn)->isEnabled() || s.icon(SidebarIconType::ZoomOut)->isEnabled());
     s.click(SidebarIconType::DrawRectangle);
     s.click(SidebarIconType::ZoomIn);
     EXPECT_TRUE(s.icon(SidebarIconType::DrawRectangle)->highlighted());
-}
 
-TEST(SidebarView, NewImageAddsImagesWithBoxListsAndZoomStepsTheCurrentOne)
-{
-    Sidebar s;
     s.dialogs.imagesToOpen = { TestImages::write(s.dir, "a.png", 40, 30), TestImages::write(s.dir, "b.jpg", 20, 10) };
     s.click(SidebarIconType::New);
     ASSERT_EQ(s.imageManager.imageCount(), 2);
-    EXPECT_TRUE(s.icon(SidebarIconType::ZoomIn)->isEnabled());
-
     s.imageManager.currentImageIndex.set(1);
     s.click(SidebarIconType::ZoomIn);
     EXPECT_EQ(s.imageManager.allCurrentScaleFactors.get(), std::vector<double>({ 1.0, 1.1 }));
