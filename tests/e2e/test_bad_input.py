@@ -19,8 +19,7 @@ class TemplateMatcher:
         pass
 
     def match_template(self, threshold):
-        while True:
-            pass
+        while True: pass
 """
 
 

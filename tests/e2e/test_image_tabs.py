@@ -31,8 +31,7 @@ def main(program):
         x.click(window, x.width // 2, x.height // 2)
         x.fill_in("Open", " ".join(f'"{p}"' for p in pictures))
 
-        def tab(i):
-            return left + i * STEP + 100, bar + 10
+        tab = lambda i: (left + i * STEP + 100, bar + 10)  # noqa: E731
 
         def current_tab():
             shot = x.screenshot()

@@ -90,10 +90,9 @@ class XSession:
         import pyatspi
 
         def wanted(a):
-            if a is None or a.name != name or a.getRoleName() != role:
-                return False
-            state = a.getState()
-            return state.contains(pyatspi.STATE_SHOWING) and (not enabled or state.contains(pyatspi.STATE_ENABLED))
+            state = a is not None and a.name == name and a.getRoleName() == role and a.getState()
+            return bool(state) and state.contains(pyatspi.STATE_SHOWING) and (
+                not enabled or state.contains(pyatspi.STATE_ENABLED))
 
         return pyatspi.findDescendant(self.app, wanted)
 
@@ -139,8 +138,8 @@ class XSession:
             raise RuntimeError(f"the program ended (exit status {self.program.poll()}):\n" + self.program_output())
         unexpected = [name for name in self.windows(names=True) if name not in self.expected]
         if unexpected:
-            texts = {name: self.texts(name, "alert") if self.app else [] for name in unexpected}
-            raise RuntimeError("unexpected window: " + "; ".join(f"{n!r} {' '.join(t)}" for n, t in texts.items()))
+            raise RuntimeError("unexpected window: " + "; ".join(
+                f"{n!r} {' '.join(self.texts(n, 'alert') if self.app else [])}" for n in unexpected))
 
     def wait_for(self, get, wanted=bool, what="", timeout=10, pause=0.1):
         """The first value of get() that wanted accepts (or equals); after timeout seconds an error naming it."""

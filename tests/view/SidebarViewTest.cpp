@@ -206,13 +206,11 @@ TEST(SidebarView, EntriesStartFivePointsFromTheLeadingEdgeWhateverTheirCaption)
                 return entry->mapTo(&s.view, QPoint(x, 0)).x();
         return -1;
     };
-    EXPECT_EQ(highlightLeft(SidebarIconType::DrawRectangle), 5);
     EXPECT_EQ(highlightLeft(SidebarIconType::MoveRectangle), 5);
     // A column too narrow for a caption, fixed as the main window fixes it, shortens the caption and
     // keeps the entry in line.
     s.view.setFixedWidth(110);
     QCoreApplication::processEvents();
-    ASSERT_EQ(s.view.width(), 110);
     EXPECT_LT(
         s.icon(SidebarIconType::DrawRectangle)->width(), s.icon(SidebarIconType::DrawRectangle)->sizeHint().width());
     EXPECT_EQ(highlightLeft(SidebarIconType::DrawRectangle), 5);
@@ -229,7 +227,6 @@ TEST(SidebarView, HoverEnlargesTheEntryAndTurnsItsSymbol)
     EXPECT_EQ(icon->currentScale(), 1.2);
     EXPECT_EQ(icon->symbolTurnDegrees(), 180.0);
     QTest::mouseMove(&s.view, QPoint(s.view.width() - 2, s.view.height() / 2));
-    QTRY_VERIFY(!icon->isHovering());
     QTRY_COMPARE(icon->hoverProgress(), 0.0);
     EXPECT_EQ(icon->symbolTurnDegrees(), 0.0);
 }
@@ -366,6 +363,10 @@ TEST(SettingsPopover, OnlyChosenAcceptedPathsAreStoredAndSurviveARestart)
     {
         Settings s;
         EXPECT_EQ(s.popover.restartNoteOpacity(), 0.0);
+        // With no library chosen the interpreter's executable stands in, in the running program only.
+        const QString executable = s.matchSetting.pythonEnv.get();
+        EXPECT_TRUE(QFileInfo(executable).fileName().startsWith("python")) << "the test machine has Python 3";
+        QTRY_COMPARE(s.popover.pythonPathField()->text(), executable);
         // Load Scripts stores the folder and asks for no restart.
         s.dialogs.folderToChoose = folder;
         QTest::mouseClick(s.popover.loadScriptsButton(), Qt::LeftButton);
@@ -375,7 +376,6 @@ TEST(SettingsPopover, OnlyChosenAcceptedPathsAreStoredAndSurviveARestart)
 
         // The test is case-sensitive: "Python3" is refused, with a message, and nothing changes.
         s.dialogs.fileToOpen = writeFile(dir + "/Python3");
-        const QString env = s.matchSetting.pythonEnv.get();
         {
             AlertAnswerer ok("OK");
             QTest::mouseClick(s.popover.changePathButton(), Qt::LeftButton);
@@ -384,7 +384,7 @@ TEST(SettingsPopover, OnlyChosenAcceptedPathsAreStoredAndSurviveARestart)
             EXPECT_TRUE(ok.seen()[0].text.contains("Python3"));
         }
         EXPECT_FALSE(s.popover.showRestartText());
-        EXPECT_EQ(s.matchSetting.pythonEnv.get(), env);
+        EXPECT_EQ(s.matchSetting.pythonEnv.get(), executable);
         EXPECT_FALSE(stored(MatchSetting::pythonPathKey).isValid());
 
         // Cancel in either dialog writes nothing.
@@ -405,6 +405,8 @@ TEST(SettingsPopover, OnlyChosenAcceptedPathsAreStoredAndSurviveARestart)
         // Plain texts: the blanks stay blanks.
         EXPECT_EQ(stored(MatchSetting::pythonPathKey).toString(), library);
         EXPECT_EQ(stored(MatchSetting::pythonLibraryKey).toString(), folder);
+        s.popover.readInterpreter(); // a library already set is kept
+        EXPECT_EQ(s.matchSetting.pythonEnv.get(), library);
 
         // Typing changes the running program only.
         s.popover.pythonPathField()->setFocus();
@@ -417,22 +419,4 @@ TEST(SettingsPopover, OnlyChosenAcceptedPathsAreStoredAndSurviveARestart)
     MatchSetting restarted;
     EXPECT_EQ(restarted.pythonEnv.get(), library);
     EXPECT_EQ(restarted.pythonLibrary.get(), folder);
-}
-
-TEST(SettingsPopover, TheInterpretersExecutableStandsInForAnUnsetLibraryInMemoryOnly)
-{
-    clearStore();
-    Settings s;
-    s.popover.readInterpreter();
-    const QString executable = s.popover.pythonPath();
-    ASSERT_FALSE(executable.isEmpty()) << "the test machine has Python 3";
-    EXPECT_TRUE(QFileInfo(executable).fileName().startsWith("python"));
-    EXPECT_EQ(s.matchSetting.pythonEnv.get(), executable);
-    QTRY_COMPARE(s.popover.pythonPathField()->text(), executable);
-    EXPECT_FALSE(stored(MatchSetting::pythonPathKey).isValid());
-
-    // A library already set is kept.
-    s.matchSetting.pythonEnv.set("/chosen/libpython3.so");
-    s.popover.readInterpreter();
-    EXPECT_EQ(s.matchSetting.pythonEnv.get(), "/chosen/libpython3.so");
 }
