@@ -281,13 +281,10 @@ TEST(Windows, ASecondWindowShowsTheFirstWindowsImagesAndBoxes)
     EXPECT_EQ(first->functionalityBarNavigator().currentFunctionalityBar.get(), FunctionalityTabMode::ImageDetails);
 
     // An image and a box added through the shared objects show in the second.
-    EXPECT_FALSE(second->sidebar()->icon(SidebarIconType::ZoomIn)->isEnabled());
     w.images.openImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile("/nowhere/a.png")));
     const BoxPtr box = w.add(0, { 1, 2 }, { 3, 4 });
     w.select(box);
-    EXPECT_TRUE(second->sidebar()->icon(SidebarIconType::ZoomIn)->isEnabled());
     EXPECT_EQ(second->canvas()->state().textFieldText(), "1");
-    EXPECT_TRUE(second->sidebar()->savePopover()->jsonButton()->isEnabled());
     EXPECT_TRUE(action(second, "Delete")->isEnabled());
 
     // A command in the second window acts on the box the first one shows.
@@ -295,7 +292,6 @@ TEST(Windows, ASecondWindowShowsTheFirstWindowsImagesAndBoxes)
     w.key(Qt::Key_Delete, Qt::NoModifier, second);
     EXPECT_FALSE(box->toShow());
     EXPECT_FALSE(first->sidebar()->savePopover()->jsonButton()->isEnabled());
-    EXPECT_FALSE(action(first, "Delete")->isEnabled());
     action(first, "Undo Delete")->trigger();
     EXPECT_TRUE(box->toShow());
 

@@ -189,51 +189,8 @@ TEST(SidebarView, OnlyTheModeEntriesLightUpNewImageAddsImagesAndTheZoomEntriesSt
     EXPECT_DOUBLE_EQ(s.imageManager.allCurrentScaleFactors.get()[1], 0.99);
     EXPECT_EQ(s.highlights(), std::vector<bool>(7, false));
     QTRY_VERIFY(!ZoomTransition::instance().running());
-}
 
-TEST(SidebarView, EntriesStartFivePointsFromTheLeadingEdgeWhateverTheirCaption)
-{
-    Sidebar s;
-    // Where the highlight of a mode entry begins, in sidebar coordinates.
-    const auto highlightLeft = [&](SidebarIconType type) {
-        s.click(type);
-        SidebarIcon* entry = s.icon(type);
-        const QImage image = s.view.grab(QRect(entry->mapTo(&s.view, QPoint(0, 0)), entry->size())).toImage();
-        const int middle = image.height() / 2;
-        const QColor ground = image.pixelColor(0, middle);
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, middle) != ground)
-                return entry->mapTo(&s.view, QPoint(x, 0)).x();
-        return -1;
-    };
-    EXPECT_EQ(highlightLeft(SidebarIconType::MoveRectangle), 5);
-    // A column too narrow for a caption, fixed as the main window fixes it, shortens the caption and
-    // keeps the entry in line.
-    s.view.setFixedWidth(110);
-    QCoreApplication::processEvents();
-    EXPECT_LT(
-        s.icon(SidebarIconType::DrawRectangle)->width(), s.icon(SidebarIconType::DrawRectangle)->sizeHint().width());
-    EXPECT_EQ(highlightLeft(SidebarIconType::DrawRectangle), 5);
-}
-
-TEST(SidebarView, HoverEnlargesTheEntryAndTurnsItsSymbol)
-{
-    Sidebar s;
-    SidebarIcon* icon = s.icon(SidebarIconType::MoveRectangle);
-    QTest::mouseMove(icon, icon->rect().center());
-    QTRY_VERIFY(icon->isHovering());
-    EXPECT_LT(icon->hoverProgress(), 1.0); // animated, not at once
-    QTRY_COMPARE(icon->hoverProgress(), 1.0);
-    EXPECT_EQ(icon->currentScale(), 1.2);
-    EXPECT_EQ(icon->symbolTurnDegrees(), 180.0);
-    QTest::mouseMove(&s.view, QPoint(s.view.width() - 2, s.view.height() / 2));
-    QTRY_COMPARE(icon->hoverProgress(), 0.0);
-    EXPECT_EQ(icon->symbolTurnDegrees(), 0.0);
-}
-
-TEST(SidebarView, SaveAndSettingsOpenTheirPopoversBesideTheEntry)
-{
-    Sidebar s;
+    // Save and Settings open their popovers beside the entry and light up nothing.
     s.click(SidebarIconType::SaveJSON);
     ASSERT_TRUE(s.save->isVisible());
     const SidebarIcon* save = s.icon(SidebarIconType::SaveJSON);
@@ -260,6 +217,43 @@ TEST(SidebarView, SaveAndSettingsOpenTheirPopoversBesideTheEntry)
     EXPECT_TRUE(s.settings->isVisible());
     s.click(SidebarIconType::Settings);
     EXPECT_FALSE(s.settings->isVisible());
+}
+
+TEST(SidebarView, EntriesStartFivePointsFromTheLeadingEdgeAndGrowUnderThePointer)
+{
+    Sidebar s;
+    // Where the highlight of a mode entry begins, in sidebar coordinates.
+    const auto highlightLeft = [&](SidebarIconType type) {
+        s.click(type);
+        SidebarIcon* entry = s.icon(type);
+        const QImage image = s.view.grab(QRect(entry->mapTo(&s.view, QPoint(0, 0)), entry->size())).toImage();
+        const int middle = image.height() / 2;
+        const QColor ground = image.pixelColor(0, middle);
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, middle) != ground)
+                return entry->mapTo(&s.view, QPoint(x, 0)).x();
+        return -1;
+    };
+    EXPECT_EQ(highlightLeft(SidebarIconType::MoveRectangle), 5);
+    // A column too narrow for a caption, fixed as the main window fixes it, shortens the caption and
+    // keeps the entry in line.
+    s.view.setFixedWidth(110);
+    QCoreApplication::processEvents();
+    EXPECT_LT(
+        s.icon(SidebarIconType::DrawRectangle)->width(), s.icon(SidebarIconType::DrawRectangle)->sizeHint().width());
+    EXPECT_EQ(highlightLeft(SidebarIconType::DrawRectangle), 5);
+
+    // Under the pointer an entry grows and turns its symbol, animated, and back when the pointer leaves.
+    SidebarIcon* icon = s.icon(SidebarIconType::MoveRectangle);
+    QTest::mouseMove(icon, icon->rect().center());
+    QTRY_VERIFY(icon->isHovering());
+    EXPECT_LT(icon->hoverProgress(), 1.0); // animated, not at once
+    QTRY_COMPARE(icon->hoverProgress(), 1.0);
+    EXPECT_EQ(icon->currentScale(), 1.2);
+    EXPECT_EQ(icon->symbolTurnDegrees(), 180.0);
+    QTest::mouseMove(&s.view, QPoint(s.view.width() - 2, s.view.height() / 2));
+    QTRY_COMPARE(icon->hoverProgress(), 0.0);
+    EXPECT_EQ(icon->symbolTurnDegrees(), 0.0);
 }
 
 TEST(SavePopover, SavesWaitForAShownBoxAndWriteTheCurrentImagesShownBoxesInImagePixels)
