@@ -221,11 +221,16 @@ TEST(FunctionalityView, ThePadNudgesTheSelectedBoxOnePointUnlessItsEdgeWouldReac
     EXPECT_EQ(elsewhere->startLocation().x, 20);
 }
 
-TEST(FunctionalityView, CardsCollapseByTheirTitleAndRowsOpenTheirPopovers)
+TEST(FunctionalityView, CardsFitTheNarrowestColumnCollapseByTheirTitleAndRowsOpenTheirPopovers)
 {
     Panel p;
-    p.open("a.png");
-    p.selectedBox(0, { 2, 2 }, { 8, 8 }, "cat");
+    p.open("a rather long file name for so narrow a column.png", 12345, 10);
+    p.selectedBox(0, { 1234.56, 7890.12 }, { 11111.1, 9999.9 }, "a label longer than the column is wide");
+    const auto fits = [&](QWidget* panel) {
+        return panel->minimumSizeHint().width() + p.view.scrollArea()->verticalScrollBar()->sizeHint().width()
+            <= FunctionalityView::minimumColumnWidth;
+    };
+    EXPECT_TRUE(fits(p.images()));
 
     // Image details: only the chevron folds the card; a row's question mark opens its popover until "Close".
     ImageDetailsView* images = p.images();
@@ -248,6 +253,8 @@ TEST(FunctionalityView, CardsCollapseByTheirTitleAndRowsOpenTheirPopovers)
     // Box details: the caption folds the card, and the pad's symbol turns with it.
     p.showTab(FunctionalityTabMode::BoxDetails);
     BoxDetailsView* boxes = p.boxes();
+    EXPECT_TRUE(fits(boxes));
+    EXPECT_EQ(p.value(BoxDetailsView::ClassLabelRow), "a label longer than the column is wide");
     p.clickCaption(boxes->cardTitle());
     QTRY_VERIFY(!p.rowsShown(boxes->card(), boxes->row(BoxDetailsView::TemplateRow)));
     QTRY_COMPARE(boxes->padTitle()->turnDegrees(), -90.0);
@@ -362,19 +369,4 @@ TEST(FunctionalityView, ClassStatisticsCountTheShownBoxesOfEveryImageInDescendin
     }
     p.click(statistics->chartButton());
     EXPECT_FALSE(statistics->chartPopover()->isVisible());
-}
-
-TEST(FunctionalityView, TheCardsFitTheNarrowestColumn)
-{
-    Panel p;
-    p.open("a rather long file name for so narrow a column.png", 12345, 10);
-    p.selectedBox(0, { 1234.56, 7890.12 }, { 11111.1, 9999.9 }, "a label longer than the column is wide");
-    const auto fits = [&](QWidget* panel) {
-        return panel->minimumSizeHint().width() + p.view.scrollArea()->verticalScrollBar()->sizeHint().width()
-            <= FunctionalityView::minimumColumnWidth;
-    };
-    EXPECT_TRUE(fits(p.images()));
-    p.showTab(FunctionalityTabMode::BoxDetails);
-    EXPECT_TRUE(fits(p.boxes()));
-    EXPECT_EQ(p.boxes()->row(BoxDetailsView::ClassLabelRow)->value(), "a label longer than the column is wide");
 }
