@@ -83,15 +83,6 @@ QAction* action(ContentView* window, const QString& title)
                 return item;
     return nullptr;
 }
-
-std::vector<ContentView*> windows()
-{
-    std::vector<ContentView*> result;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* window = qobject_cast<ContentView*>(widget); window && window->isVisible())
-            result.push_back(window);
-    return result;
-}
 } // namespace
 
 TEST(ContentView, ColumnWidthsFollowTheScreenWidth)
@@ -266,9 +257,12 @@ TEST(Windows, ASecondWindowShowsTheFirstWindowsImagesAndBoxes)
     Window w;
     ContentView* first = w.window;
     w.key(Qt::Key_N);
-    const std::vector<ContentView*> open = windows();
-    ASSERT_EQ(open.size(), 2u);
-    ContentView* second = open[0] == first ? open[1] : open[0];
+    ContentView* second = nullptr;
+    int windows = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<ContentView*>(widget); window && window->isVisible() && ++windows)
+            second = window == first ? second : window;
+    ASSERT_TRUE(windows == 2 && second) << windows;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(second));
     // Each window has its own menus and panel state.
     ASSERT_TRUE(action(second, "Delete"));

@@ -15,8 +15,7 @@ import time
 
 
 def missing(what):
-    print(f"{what} is missing; run scripts/setup.sh")
-    raise SystemExit(1)
+    raise SystemExit(f"{what} is missing; run scripts/setup.sh")
 
 
 def on_own_session_bus():

@@ -28,9 +28,6 @@ namespace
 constexpr int side = 24;
 constexpr double zoom = 1.5;
 
-using TestImages::noise;
-using TestImages::plant;
-
 QStringList resultFiles() { return QDir(exchangeFolder()).entryList({ QStringLiteral("kestrune-matches-*.json") }); }
 
 using Boxes = std::set<std::tuple<QString, double, double, double, double>>;
@@ -50,13 +47,13 @@ struct Scene : CanvasHost {
 
     Scene()
     {
-        QImage picture = noise(320, 220, 1);
-        const QImage catPattern = noise(side, side, 2);
-        const QImage dogPattern = noise(side, side, 3);
+        QImage picture = TestImages::noise(320, 220, 1);
+        const QImage catPattern = TestImages::noise(side, side, 2);
+        const QImage dogPattern = TestImages::noise(side, side, 3);
         for (QPoint at : { QPoint(10, 10), QPoint(100, 40), QPoint(200, 120), QPoint(250, 20) })
-            plant(picture, catPattern, at);
+            TestImages::plant(picture, catPattern, at);
         for (QPoint at : { QPoint(150, 150), QPoint(40, 180) })
-            plant(picture, dogPattern, at);
+            TestImages::plant(picture, dogPattern, at);
         const QString path = dir + QStringLiteral("/cat.small.png");
         EXPECT_TRUE(picture.save(path));
         image = openPath(path);

@@ -256,7 +256,7 @@ TEST(SidebarView, EntriesStartFivePointsFromTheLeadingEdgeAndGrowUnderThePointer
     EXPECT_EQ(icon->symbolTurnDegrees(), 0.0);
 }
 
-TEST(SavePopover, SavesWaitForAShownBoxAndWriteTheCurrentImagesShownBoxesInImagePixels)
+TEST(SavePopover, SavesWaitForAShownBoxWriteTheCurrentImagesShownBoxesInImagePixelsAndShowFailures)
 {
     Save s;
     EXPECT_FALSE(s.popover.jsonSection()->isEnabled());
@@ -307,12 +307,8 @@ TEST(SavePopover, SavesWaitForAShownBoxAndWriteTheCurrentImagesShownBoxesInImage
         "imageName,imageIndex,label,x1,y1,x2,y2\r\n"
         "cat.small.png,1,other image,1.0,1.0,2.0,2.5\r\n");
     EXPECT_EQ(s.caches(), cachesBefore);
-}
 
-TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
-{
-    Save s;
-    s.add(0, { 10, 20 }, { 30, 40 }, "cat");
+    // A failed save is shown and keeps the earlier file.
     const QString earlier = s.dir + QStringLiteral("/earlier #1 %20?ü");
     for (const QString ending : { ".json", ".csv" }) {
         writeFile(earlier + ending, "earlier");
@@ -344,7 +340,7 @@ TEST(SavePopover, AFailedSaveIsShownAndKeepsTheEarlierFile)
     }
     EXPECT_TRUE(QDir(exchangeFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_EQ(QDir(s.dir).entryList(QDir::Files | QDir::Hidden),
-        QStringList({ "earlier #1 %20?ü.csv", "earlier #1 %20?ü.json" }));
+        QStringList({ "boxes.json", "earlier #1 %20?ü.csv", "earlier #1 %20?ü.json", "second.json", "table.csv" }));
 }
 
 TEST(SettingsPopover, OnlyChosenAcceptedPathsAreStoredAndSurviveARestart)
