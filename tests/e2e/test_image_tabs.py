@@ -1,5 +1,4 @@
-"""Open three pictures, then move between them with the arrow keys and the tabs, and open and
-close "All Images" from the current tab, in the real program."""
+"""Open three pictures, move between them by arrow keys and tabs, open and close "All Images"."""
 
 import os
 import sys

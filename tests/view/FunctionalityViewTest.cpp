@@ -18,12 +18,12 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QPushButton>
 #include <QSet>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 

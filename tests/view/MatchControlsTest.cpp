@@ -289,8 +289,7 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
         { R"(write {"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[1,2]]},)"
           R"({"label":"b","bboxCoord":[[1.7e308,1],[2,3]]},{"label":"c","bboxCoord":[[1e300,-1e300],[2,3]]}]})",
             {}, 1 },
-        { "name image", unusable, -1 },
-        { "name " + foreign.toUtf8(), {}, 1 },
+        { "name image", unusable, -1 }, { "name " + foreign.toUtf8(), {}, 1 },
         { "raise boom", "RuntimeError: boom", -1 }, // the script's own failures are the runtime tests'
     };
     for (const auto& c : cases) {

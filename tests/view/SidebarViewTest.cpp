@@ -77,10 +77,6 @@ struct Save : Sidebar {
             click(SidebarIconType::SaveJSON);
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    QStringList dialogTexts() const
-    {
-        return { dialogs.lastSaveTitle, dialogs.lastSaveMessage, dialogs.lastSaveNameLabel };
-    }
     QStringList caches() const
     {
         return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
@@ -282,7 +278,7 @@ TEST(SavePopover, SavesWaitForAShownBoxWriteTheCurrentImagesShownBoxesInImagePix
 
     s.dialogs.fileToSave = s.dir + "/boxes.json";
     s.press(s.popover.jsonButton());
-    EXPECT_EQ(s.dialogTexts(),
+    EXPECT_EQ((QStringList { s.dialogs.lastSaveTitle, s.dialogs.lastSaveMessage, s.dialogs.lastSaveNameLabel }),
         QStringList({ "Save JSON file", "Choose a folder and a name to store your json file.", "JSON name:" }));
     EXPECT_EQ(readFile(s.dir + "/boxes.json"),
         R"({"imageName":"a.png","imageIndex":0,"shapes":[)"
@@ -301,7 +297,7 @@ TEST(SavePopover, SavesWaitForAShownBoxWriteTheCurrentImagesShownBoxesInImagePix
     s.imageManager.currentImageIndex.set(1);
     s.dialogs.fileToSave = s.dir + "/table";
     s.press(s.popover.csvButton());
-    EXPECT_EQ(s.dialogTexts(),
+    EXPECT_EQ((QStringList { s.dialogs.lastSaveTitle, s.dialogs.lastSaveMessage, s.dialogs.lastSaveNameLabel }),
         QStringList({ "Save CSV file", "Choose a folder and a name to store your csv file.", "CSV name:" }));
     EXPECT_EQ(readFile(s.dir + "/table.csv"),
         "imageName,imageIndex,label,x1,y1,x2,y2\r\n"
@@ -320,7 +316,8 @@ TEST(SavePopover, SavesWaitForAShownBoxWriteTheCurrentImagesShownBoxesInImagePix
         QString reason; // a part of the message
     } cases[] {
         { s.dir + "/no such folder/boxes", "No such file or directory" },
-        { "/proc/boxes", "/proc/boxes" }, { earlier, " is read-only." },
+        { "/proc/boxes", "/proc/boxes" },
+        { earlier, " is read-only." },
     };
     AlertAnswerer ok("OK");
     qsizetype alerts = 0;
