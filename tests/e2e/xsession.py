@@ -1,10 +1,5 @@
-"""A virtual X display of its own for one end-to-end test, with the program running on it.
-
-Each session starts Xvfb on a display it picks itself (-displayfd), so tests run side by side, and
-runs the program with its own settings, cache and runtime folders. No window manager runs: windows
-sit at 0,0 and window-relative clicks land where they say. Every wait is bounded and fails at once,
-naming it, when the program ends or opens a window the test did not wait for (a message box).
-"""
+"""The program on a virtual X display of its own, with folders of its own and no window manager (windows
+sit at 0,0). Every wait is bounded and fails at once when the program ends or opens an unexpected window."""
 
 import contextlib
 import os
@@ -20,13 +15,11 @@ import time
 
 
 def missing(what):
-    print(f"{what} is missing; run scripts/setup.sh")
-    raise SystemExit(1)
+    raise SystemExit(f"{what} is missing; run scripts/setup.sh")
 
 
 def on_own_session_bus():
-    """Runs this script again inside a D-Bus session of its own, so that the accessibility bus
-    belongs to this test alone; returns in the re-run script."""
+    """Runs this script again in a D-Bus session of its own: the accessibility bus is this test's alone."""
     if os.environ.get("KESTRUNE_OWN_BUS"):
         return
     try:
@@ -96,10 +89,9 @@ class XSession:
         import pyatspi
 
         def wanted(a):
-            if a is None or a.name != name or a.getRoleName() != role:
-                return False
-            state = a.getState()
-            return state.contains(pyatspi.STATE_SHOWING) and (not enabled or state.contains(pyatspi.STATE_ENABLED))
+            state = a is not None and a.name == name and a.getRoleName() == role and a.getState()
+            return bool(state) and state.contains(pyatspi.STATE_SHOWING) and (
+                not enabled or state.contains(pyatspi.STATE_ENABLED))
 
         return pyatspi.findDescendant(self.app, wanted)
 
@@ -119,10 +111,8 @@ class XSession:
         import pyatspi
 
         found = self.find(name, role)
-        if found is None:
-            return []
-        labels = pyatspi.findAllDescendants(found, lambda a: a is not None and a.getRoleName() == "label")
-        return [label.name for label in labels if label.name]
+        labels = found and pyatspi.findAllDescendants(found, lambda a: a is not None and a.getRoleName() == "label")
+        return [label.name for label in labels or [] if label.name]
 
     def press(self, name, role="push button"):
         """A click at the centre of the enabled control with this name."""
@@ -147,12 +137,11 @@ class XSession:
             raise RuntimeError(f"the program ended (exit status {self.program.poll()}):\n" + self.program_output())
         unexpected = [name for name in self.windows(names=True) if name not in self.expected]
         if unexpected:
-            texts = {name: self.texts(name, "alert") if self.app else [] for name in unexpected}
-            raise RuntimeError("unexpected window: " + "; ".join(f"{n!r} {' '.join(t)}" for n, t in texts.items()))
+            raise RuntimeError("unexpected window: " + "; ".join(
+                f"{n!r} {' '.join(self.texts(n, 'alert') if self.app else [])}" for n in unexpected))
 
     def wait_for(self, get, wanted=bool, what="", timeout=10, pause=0.1):
-        """The first value of get() that wanted accepts (or equals), checking the program all the
-        while; after timeout seconds a RuntimeError naming what was awaited and the last value."""
+        """The first value of get() that wanted accepts (or equals); after timeout seconds an error naming it."""
         accept = wanted if callable(wanted) else lambda value: value == wanted
         deadline = time.monotonic() + timeout
         while True:
@@ -235,18 +224,6 @@ class XSession:
     def pixel(self, shot, x, y):
         """The colour at x, y as RRGGBB."""
         return self.run("convert", shot, "-format", f"%[hex:p{{{x},{y}}}]", "info:").strip().upper()[:6]
-
-    def wait_for_pixel(self, x, y, colour, what, timeout=10):
-        self.wait_for(lambda: self.pixel(self.screenshot(), x, y), colour, f"{what}: the colour at {x},{y}", timeout,
-                      pause=0.2)
-
-    def differing_pixels(self, first, second):
-        """How many pixels of two pictures of one size differ."""
-        result = subprocess.run(["compare", "-metric", "AE", first, second, "null:"],
-                                env=self.env, capture_output=True, text=True)
-        if result.returncode > 1:
-            raise RuntimeError("compare failed: " + result.stderr)
-        return int(float(result.stderr.split()[0]))
 
     def program_output(self):
         self.log.flush()

@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
@@ -13,6 +16,21 @@ QString TestEnvironment::makeTempDir()
     static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
     dirs.push_back(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kestrune-test-XXXXXX")));
     return dirs.back()->path();
+}
+
+QString TestEnvironment::writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    return path;
+}
+
+QByteArray TestEnvironment::readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 void TestEnvironment::isolate()

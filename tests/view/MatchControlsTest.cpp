@@ -10,7 +10,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -19,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 #include <tuple>
 
@@ -29,9 +27,6 @@ namespace
 {
 constexpr int side = 24;
 constexpr double zoom = 1.5;
-
-using TestImages::noise;
-using TestImages::plant;
 
 QStringList resultFiles() { return QDir(exchangeFolder()).entryList({ QStringLiteral("kestrune-matches-*.json") }); }
 
@@ -52,13 +47,13 @@ struct Scene : CanvasHost {
 
     Scene()
     {
-        QImage picture = noise(320, 220, 1);
-        const QImage catPattern = noise(side, side, 2);
-        const QImage dogPattern = noise(side, side, 3);
+        QImage picture = TestImages::noise(320, 220, 1);
+        const QImage catPattern = TestImages::noise(side, side, 2);
+        const QImage dogPattern = TestImages::noise(side, side, 3);
         for (QPoint at : { QPoint(10, 10), QPoint(100, 40), QPoint(200, 120), QPoint(250, 20) })
-            plant(picture, catPattern, at);
+            TestImages::plant(picture, catPattern, at);
         for (QPoint at : { QPoint(150, 150), QPoint(40, 180) })
-            plant(picture, dogPattern, at);
+            TestImages::plant(picture, dogPattern, at);
         const QString path = dir + QStringLiteral("/cat.small.png");
         EXPECT_TRUE(picture.save(path));
         image = openPath(path);
@@ -136,7 +131,6 @@ TEST_F(MatchControlsTest, MatchReplacesEarlierMatchesAndKeepsTheTemplates)
     EXPECT_TRUE(s.canvas->state().isMatchClicked());
     EXPECT_TRUE(s.button("minus")->isEnabled());
     EXPECT_TRUE(s.button("plus")->isEnabled());
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     const Boxes expected { { "cat", 250, 20, 274, 44 }, { "cat", 100, 40, 124, 64 }, { "cat", 200, 120, 224, 144 } };
     EXPECT_EQ(s.matches(), expected);
@@ -223,25 +217,13 @@ class TemplateMatcher:
             self.json_file_name = self.image if self.text == b"image" else self.text.decode()
         elif self.kind == b"raise":
             raise RuntimeError(self.text.decode())
-        elif self.kind == b"number":
-            self.json_file_name = 42
         else:
             while True:
                 pass
 )";
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using TestEnvironment::readFile;
+using TestEnvironment::writeFile;
 } // namespace
 
 TEST(MatchControls, ExchangeFilesAreNamedAfterTheImageInAFolderOfThisCopyAlone)
@@ -269,8 +251,8 @@ TEST(MatchControls, ExchangeFilesAreNamedAfterTheImageInAFolderOfThisCopyAlone)
     EXPECT_FALSE(QFileInfo::exists(copy.arg(999999999)));
 
     // Only a file right inside it is ours to remove.
-    write(folder + QStringLiteral("/r.json"), "{}");
-    write(fresh + QStringLiteral("/r.json"), "{}");
+    writeFile(folder + QStringLiteral("/r.json"), "{}");
+    writeFile(fresh + QStringLiteral("/r.json"), "{}");
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/sub")));
     const std::pair<QString, bool> paths[] { { folder + QStringLiteral("/r.json"), true },
         { folder + QStringLiteral("/./sub/../r.json"), true }, { folder + QStringLiteral("/../r.json"), false },
@@ -284,15 +266,15 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     Scene s;
     const QString scripts = s.dir + QStringLiteral("/my scripts");
     ASSERT_TRUE(QDir().mkpath(scripts));
-    write(scripts + "/packageInstaller.py", "def checkPackage():\n    pass\n");
-    write(scripts + "/templateMatcher.py", fakeMatcher);
+    writeFile(scripts + "/packageInstaller.py", "def checkPackage():\n    pass\n");
+    writeFile(scripts + "/templateMatcher.py", fakeMatcher);
     s.matchSetting.pythonLibrary.set(scripts);
     const QString imagePath = s.image->imagePath.toLocalFile();
-    const QByteArray picture = contents(imagePath);
+    const QByteArray picture = readFile(imagePath);
     const QString foreign = s.dir + QStringLiteral("/other #1 %20?.json");
     const QByteArray foreignBytes
         = R"({"imageName":"x","imageIndex":0,"shapes":[{"label":"f","bboxCoord":[[1,2],[3,4]]}]})";
-    write(foreign, foreignBytes);
+    writeFile(foreign, foreignBytes);
 
     const QString unusable = QStringLiteral("The matching script's result cannot be used");
     const struct {
@@ -300,22 +282,18 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
         QString alert; // empty: none
         int matches; // the image's boxes afterwards that are no template; -1: the boxes stay as they were
     } cases[] {
-        { R"(write {"imageName":"x","imageIndex":"0","shapes":[]})", "imageIndex", -1 },
-        { R"(write {"imageIndex":0,"shapes":[]})", "imageName", -1 },
+        // The reader's own refusals are its tests'; these show that its reason is passed on.
         { "write null", unusable, -1 },
         { R"(write {"imageName":"x","imageIndex":7,"shapes":[]})", "image index 7", -1 },
         // Shapes without two finite points are skipped (the zoom is 1.5); the others are placed.
         { R"(write {"imageName":"x","imageIndex":0,"shapes":[{"label":"a","bboxCoord":[[1,2]]},)"
           R"({"label":"b","bboxCoord":[[1.7e308,1],[2,3]]},{"label":"c","bboxCoord":[[1e300,-1e300],[2,3]]}]})",
             {}, 1 },
-        { "name image", unusable, -1 },
-        { "name " + foreign.toUtf8(), {}, 1 },
-        { "name " + s.dir.toUtf8() + "/missing.json", unusable, -1 },
-        { "raise boom", "RuntimeError: boom", -1 },
-        { "number", "TemplateMatcher.json_file_name is not a string: 42", -1 },
+        { "name image", unusable, -1 }, { "name " + foreign.toUtf8(), {}, 1 },
+        { "raise boom", "RuntimeError: boom", -1 }, // the script's own failures are the runtime tests'
     };
     for (const auto& c : cases) {
-        write(scripts + "/case", c.script);
+        writeFile(scripts + "/case", c.script);
         const std::vector<BoxPtr> before = s.boxes();
         AlertAnswerer ok(QStringLiteral("OK"));
         s.click("Match");
@@ -330,30 +308,24 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
         else
             EXPECT_EQ(s.matches().size(), size_t(c.matches)) << c.script.constData();
     }
-    // A script that loops: the window goes on, no key typed into the canvas's index field arrives, and
-    // after a second "Cancel" stops the script.
-    write(scripts + "/case", "loop");
+    // A script that loops: the wait window comes after a while, no key typed into the canvas's index
+    // field arrives meanwhile, and its "Cancel" (whose texts the e2e run presses) stops the script.
+    writeFile(scripts + "/case", "loop");
     const std::vector<BoxPtr> before = s.boxes();
     auto* field = s.canvas->findChild<QLineEdit*>();
     ASSERT_TRUE(field);
     const QString index = field->text();
     int keysSent = 0;
     qint64 shownAfter = -1;
-    QStringList seen;
     QElapsedTimer clock;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()); !dialog) {
             QTest::keyClick(field, Qt::Key_7);
             ++keysSent;
         } else if (shownAfter < 0) {
             shownAfter = clock.elapsed();
-            const auto buttons = dialog->findChildren<QPushButton*>();
-            seen << dialog->windowTitle();
-            for (QPushButton* button : buttons)
-                seen << button->text();
-            QTest::mouseClick(buttons.value(0), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
         }
     });
     AlertAnswerer ok(QStringLiteral("OK"));
@@ -362,7 +334,6 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     s.click("Match");
     poll.stop();
     EXPECT_GE(shownAfter, ScriptWaitDialog::showAfterMs - 50);
-    EXPECT_EQ(seen, QStringList({ "Matching…", "Cancel" }));
     EXPECT_GT(keysSent, 10); // the event loop ran all along
     EXPECT_EQ(field->text(), index);
     EXPECT_TRUE(ok.seen().isEmpty());
@@ -379,7 +350,7 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     EXPECT_EQ(s.boxes(), before);
 
     QTest::qWait(2 * MatchControls::cleanUpDelayMs);
-    EXPECT_EQ(contents(imagePath), picture);
-    EXPECT_EQ(contents(foreign), foreignBytes);
+    EXPECT_EQ(readFile(imagePath), picture);
+    EXPECT_EQ(readFile(foreign), foreignBytes);
     EXPECT_EQ(QDir(exchangeFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
