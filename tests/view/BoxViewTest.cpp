@@ -332,7 +332,8 @@ TEST(PointView, HandleDragsWriteEveryMoveClampEachCornerAndNeverSelect)
     scene.boundingBoxManager.currentSelectedBox.set(other);
     scene.settle();
 
-    QTest::mousePress(scene.view, Qt::LeftButton, {}, scene.at(40, 60));
+    // A press 4.2 points from the handle's centre is still on the handle (radius 5), not on the box.
+    QTest::mousePress(scene.view, Qt::LeftButton, {}, scene.at(43, 63));
     QTest::mouseMove(scene.view, scene.at(45, 66)); // under the threshold
     EXPECT_EQ(scene.corners(box), (Corners { 40, 60, 200, 160 }));
     QTest::mouseMove(scene.view, scene.at(52, 70));
@@ -356,7 +357,8 @@ TEST(PointView, HandleDragsWriteEveryMoveClampEachCornerAndNeverSelect)
     const struct {
         QPoint from, to;
         Corners after;
-    } drags[] = { { { 0, 90 }, { -5, -7 }, { 0, 0, 300, 250 } }, { { 0, 0 }, { 350, 10 }, { 300, 10, 300, 250 } },
+    } drags[] = { { { 0, 90 }, { -5, -7 }, { 0, 0, 300, 250 } }, { { 0, 0 }, { 100, 270 }, { 100, 250, 300, 250 } },
+        { { 100, 250 }, { 350, 10 }, { 300, 10, 300, 250 } },
         { { 300, 250 }, { 500, 350 }, { 300, 10, 400, 300 } }, { { 400, 300 }, { 10, 5 }, { 300, 10, 300, 10 } } };
     for (const auto& [from, to, after] : drags) {
         scene.drag(scene.origin + from, scene.origin + to);

@@ -219,6 +219,12 @@ TEST(FunctionalityView, ThePadNudgesTheSelectedBoxOnePointUnlessItsEdgeWouldReac
     p.click(p.boxes()->arrow(NudgeDirection::Right));
     EXPECT_EQ(p.boundingBoxManager.currentSelectedBox.get(), elsewhere);
     EXPECT_EQ(elsewhere->startLocation().x, 20);
+
+    // At another zoom the moved box keeps it: its image pixels move by 1 / zoom.
+    p.imageManager.zoomStep(ImageManager::zoomInFactor);
+    p.selectedBox(0, { 22, 22 }, { 33, 33 });
+    p.click(p.boxes()->arrow(NudgeDirection::Right));
+    EXPECT_EQ(p.value(BoxDetailsView::StartLocationRow), BoxDetailsView::locationText({ 23 / 1.1, 22 / 1.1 }));
 }
 
 TEST(FunctionalityView, CardsFitTheNarrowestColumnCollapseByTheirTitleAndRowsOpenTheirPopovers)
