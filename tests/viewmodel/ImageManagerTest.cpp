@@ -35,21 +35,20 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
     const QString dir = TestEnvironment::makeTempDir();
     const auto write = [&](const QString& name, const QByteArray& data) {
         QFile file(dir + "/" + name);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(data);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
     };
-    QFile png(TestImages::write(dir, "whole.png", 300, 200, Qt::red)),
-        jpg(TestImages::write(dir, "whole.jpg", 300, 200, Qt::red));
-    ASSERT_TRUE(png.open(QIODevice::ReadOnly) && jpg.open(QIODevice::ReadOnly));
-    const QByteArray pngBytes = png.readAll(), jpgBytes = jpg.readAll();
-    write("truncated.png", pngBytes.left(pngBytes.size() / 2));
-    write("truncated.jpg", jpgBytes.left(jpgBytes.size() / 2));
-    write("png named.jpg", pngBytes);
-    write("zero.png", {});
-    write("text.png", "this is not an image at all");
+    const auto bytes = [&](const QString& name) {
+        QFile file(TestImages::write(dir, name, 300, 200, Qt::red));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray png = bytes("whole.png"), jpg = bytes("whole.jpg");
+    const std::pair<const char*, QByteArray> files[] { { "truncated.png", png.left(png.size() / 2) },
+        { "truncated.jpg", jpg.left(jpg.size() / 2) }, { "png named.jpg", png }, { "zero.png", {} },
+        { "text.png", "this is not an image at all" }, { "bomb.png", TestImages::pngHeader(100000, 100000) },
+        { "just over.png", TestImages::pngHeader(20000, 12501) } };
+    for (const auto& [name, data] : files)
+        write(name, data);
     QDir(dir).mkdir("folder.png");
-    write("bomb.png", TestImages::pngHeader(100000, 100000));
-    write("just over.png", TestImages::pngHeader(20000, 12501));
     TestImages::write(dir, "a.b.png", 5, 3, QColor(90, 90, 90));
 
     const struct {
@@ -73,9 +72,8 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
         SCOPED_TRACE(c.name.toStdString());
         CapturedOutput out;
         ImageProperty image(QUrl::fromLocalFile(dir + "/" + c.name));
-        EXPECT_EQ(std::pair(image.originalWidth, image.originalHeight), (std::pair<double, double>(c.width, c.height)));
-        EXPECT_EQ(image.imageNS.size(), c.picture ? QSize(c.width, c.height) : QSize(0, 0));
-        EXPECT_EQ(image.readError.isEmpty(), c.picture);
+        EXPECT_EQ(std::tuple(image.originalWidth, image.originalHeight, image.imageNS.size(), image.readError.isEmpty()),
+            std::tuple(c.width, c.height, c.picture ? QSize(c.width, c.height) : QSize(0, 0), c.picture));
         EXPECT_TRUE(image.readError.contains(c.error)) << image.readError.toStdString();
         const std::string printed = "Cannot open " + (dir + "/" + c.name + ": " + image.readError).toStdString() + "\n";
         EXPECT_EQ(out.text(), c.picture ? "" : printed);
@@ -117,10 +115,9 @@ TEST(ImageManager, DeletingLowersTheCurrentIndexByOneWhicheverImageGoes)
             o.manager.deleteCurrentImage();
         else
             o.manager.deleteImage(o.manager.allImages.get()[size_t(c.deleted)]);
-        EXPECT_EQ(o.manager.imageCount(), 2);
-        EXPECT_EQ(o.manager.allOffset.get().size(), 2u);
-        EXPECT_EQ(o.manager.currentImageIndex.get(), c.expectedIndex);
-        EXPECT_EQ(o.manager.currentImage()->id(), before[c.expectedShown]);
+        EXPECT_EQ(std::tuple(o.manager.imageCount(), o.manager.allOffset.get().size(), o.manager.currentImageIndex.get(),
+                      o.manager.currentImage()->id()),
+            std::tuple(2, 2u, c.expectedIndex, before[c.expectedShown]));
         EXPECT_FALSE(o.ids().contains(before[c.deleted]));
         // The per-image state moves with its image.
         const auto third = o.ids().indexOf(before[2]);
@@ -138,18 +135,15 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     const QString aPath = TestImages::write(o.dir, "a.png", 100, 50);
     o.dialogs.imagesToOpen = { aPath, TestImages::write(o.dir, "b.jpg", 8, 4), aPath };
     EXPECT_EQ(o.manager.openImages(), 3);
-    EXPECT_EQ(o.boxes.allBoundingBoxes.get().size(), 3u);
-    EXPECT_EQ(images.size(), 1);
-    EXPECT_EQ(current.size(), 1);
+    EXPECT_EQ(std::tuple(o.boxes.allBoundingBoxes.get().size(), images.size(), current.size()), std::tuple(3u, 1, 1));
     const auto& all = o.manager.allImages.get();
     const ImagePtr a = all[0];
     EXPECT_EQ(all[1]->getImageName(), "b.jpg");
     EXPECT_NE(a->id(), all[2]->id()); // the same file twice is two images
-    EXPECT_EQ(o.manager.allCurrentScaleFactors.get(), (std::vector<double> { 1, 1, 1 }));
-    EXPECT_EQ(o.manager.allPreviousScaleFactors.get(), (std::vector<double> { 1, 1, 1 }));
-    for (const size_t n : { o.manager.allStartLocations.get().size(), o.manager.allCenterLocations.get().size(),
-             o.manager.allOffset.get().size() })
-        EXPECT_EQ(n, 3u);
+    EXPECT_EQ(std::tuple(o.manager.allCurrentScaleFactors.get(), o.manager.allPreviousScaleFactors.get(),
+                  o.manager.allStartLocations.get().size(), o.manager.allCenterLocations.get().size(),
+                  o.manager.allOffset.get().size()),
+        std::tuple(std::vector<double> { 1, 1, 1 }, std::vector<double> { 1, 1, 1 }, 3u, 3u, 3u));
     EXPECT_EQ(o.manager.currentDisplayedSize().width, 100);
     auto box = std::make_shared<BoundingBoxProperty>(Point { 10, 10 }, Point { 20, 20 }, "cat");
     o.boxes.appendBox(box, 0, false);
@@ -166,10 +160,8 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     // Zoom steps: exact products, the displayed size follows, the boxes are replaced; refused past a limit.
     EXPECT_TRUE(o.manager.zoomStep(ImageManager::zoomInFactor));
     EXPECT_TRUE(o.manager.zoomStep(ImageManager::zoomOutFactor));
-    EXPECT_EQ(o.manager.currentZoom(), 1.1 * 0.9);
-    EXPECT_EQ(a->scaledWidth, 100 * (1.1 * 0.9));
-    EXPECT_EQ(a->currentScale, o.manager.currentZoom());
-    EXPECT_EQ(view.size(), 2);
+    EXPECT_EQ(std::tuple(o.manager.currentZoom(), a->scaledWidth, a->currentScale, view.size()),
+        std::tuple(1.1 * 0.9, 100 * (1.1 * 0.9), 1.1 * 0.9, 2));
     EXPECT_NE(o.boxes.allBoundingBoxes.get()[0][0], box);
     EXPECT_DOUBLE_EQ(o.boxes.allBoundingBoxes.get()[0][0]->originalStartLoc().x, 10);
     for (int k = 0; k < 7; ++k)
@@ -182,11 +174,10 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     // A pinch measures each change from the last one, refused or not; its boxes keep their identity.
     const BoxPtr kept = o.boxes.allBoundingBoxes.get()[0][0];
     EXPECT_TRUE(o.manager.pinchChanged(0.5));
-    EXPECT_DOUBLE_EQ(o.manager.currentZoom(), top * 0.5);
     EXPECT_FALSE(o.manager.pinchChanged(0.1));
     EXPECT_DOUBLE_EQ(o.manager.currentZoom(), top * 0.5);
-    EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], 0.1);
-    EXPECT_EQ(o.boxes.allBoundingBoxes.get()[0][0], kept);
+    EXPECT_EQ(std::tuple(o.manager.allPreviousScaleFactors.get()[0], o.boxes.allBoundingBoxes.get()[0][0]),
+        std::tuple(0.1, kept));
     o.manager.pinchEnded();
     EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], 1.0);
     EXPECT_EQ(a->scaledHeight, 50 * o.manager.currentZoom());
@@ -218,10 +209,9 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     o.manager.removeImage(a);
     o.manager.removeCurrentImage();
     o.manager.removeCurrentImage();
-    EXPECT_EQ(o.manager.imageCount(), 0);
-    EXPECT_TRUE(o.boxes.allBoundingBoxes.get().empty());
-    EXPECT_EQ(o.manager.allStartLocations.get().size(), 0u);
-    EXPECT_EQ(o.manager.currentImageIndex.get(), 0);
+    EXPECT_EQ(std::tuple(o.manager.imageCount(), o.boxes.allBoundingBoxes.get().size(),
+                  o.manager.allStartLocations.get().size(), o.manager.currentImageIndex.get()),
+        std::tuple(0, 0u, 0u, 0));
 
     // With nothing open, or a record that is gone, nothing changes.
     QSignalSpy any(&o.manager, &ObservableObject::objectWillChange);
@@ -233,8 +223,6 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     o.manager.deleteImageIndex(5);
     EXPECT_FALSE(o.manager.zoomStep(ImageManager::zoomInFactor));
     EXPECT_FALSE(o.manager.pinchChanged(1.2));
-    EXPECT_EQ(any.count(), 0);
-    EXPECT_EQ(o.manager.getIndex(a), -1);
-    EXPECT_EQ(o.manager.getIndex(nullptr), -1);
-    EXPECT_EQ(o.manager.currentImage(), nullptr);
+    EXPECT_EQ(std::tuple(any.count(), o.manager.getIndex(a), o.manager.getIndex(nullptr), o.manager.currentImage()),
+        std::tuple(0, -1, -1, nullptr));
 }
