@@ -19,8 +19,8 @@ inline std::string boxText(const BoxPtr& box)
     return (box->classLabel() + (box->markTemplate() ? "T" : "") + (box->toShow() ? " " : "- ")).toStdString()
         + cornersText(box)
         + QStringLiteral(" px %1 %2 s%3 i%4")
-              .arg(pointText(box->originalStartLoc()), pointText(box->originalEndLoc()),
-                  numberText(box->scaleFactor()), numberText(box->imageScale()))
+              .arg(pointText(box->originalStartLoc()), pointText(box->originalEndLoc()), numberText(box->scaleFactor()),
+                  numberText(box->imageScale()))
               .toStdString();
 }
 

@@ -31,17 +31,17 @@ struct Fixture {
     void add(const BoxPtr& b, int i = 0) { m.appendBox(b, i, false); }
     QString path(const QString& name) const { return dir + QLatin1Char('/') + name; }
     QUrl url(const QString& name) const { return QUrl::fromLocalFile(path(name)); }
-    QString urlText(const QString& name) const { return url(name).toString(QUrl::FullyEncoded); }
     QByteArray read(const QString& name) const
     {
         QFile f(path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
     }
-    void write(const QString& name, const QByteArray& bytes) const
+    // Writes the file and gives its URL as the script hands it over.
+    QString file(const QString& name, const QByteArray& bytes) const
     {
         QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        return url(name).toString(QUrl::FullyEncoded);
     }
 };
 
@@ -58,22 +58,16 @@ TEST(JsonBoxFile, WritesTheExactBytesOfTheShownBoxes)
     t.add(box({ 300, 45 }, { 3, 1.5 }, QString::fromUtf8("čšž \"猫\"\n"), false, 1.5));
     t.add(box({ -0.0, 1e-7 }, { 123456789.125, 1e21 }, ""));
 
-    const QByteArray expected = R"({"imageName":"a\/b ü.png","imageIndex":0,"shapes":[)"
-                                R"({"label":"cat\/dog","bboxCoord":[[10.0,20.0],[5.5,0.30000000000000004]]},)"
-                                R"({"label":"čšž \"猫\"\n","bboxCoord":[[200.0,30.0],[2.0,1.0]]},)"
-                                R"({"label":"","bboxCoord":[[-0.0,1e-07],[123456789.125,1e+21]]}]})";
+    const QByteArray cat = R"({"label":"cat\/dog","bboxCoord":[[10.0,20.0],[5.5,0.30000000000000004]]})";
     QString error;
-    ASSERT_TRUE(t.m.saveAsJson(t.url("all.json"), QString::fromUtf8("a/b ü.png"), 0, &error));
-    EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(t.read("all.json"), expected);
-
-    // Only shown templates go to the matching file.
+    ASSERT_TRUE(t.m.saveAsJson(t.url("all.json"), QString::fromUtf8("a/b ü.png"), 0, &error) && error.isEmpty());
+    EXPECT_EQ(t.read("all.json"),
+        R"({"imageName":"a\/b ü.png","imageIndex":0,"shapes":[)" + cat
+            + R"(,{"label":"čšž \"猫\"\n","bboxCoord":[[200.0,30.0],[2.0,1.0]]},)"
+              R"({"label":"","bboxCoord":[[-0.0,1e-07],[123456789.125,1e+21]]}]})");
+    // Only shown templates go to the matching file; an image without shown boxes still gets its file.
     ASSERT_TRUE(t.m.cacheJson(t.url("templates.json"), "x.png", 0));
-    EXPECT_EQ(t.read("templates.json"),
-        QByteArray(R"({"imageName":"x.png","imageIndex":0,"shapes":[)"
-                   R"({"label":"cat\/dog","bboxCoord":[[10.0,20.0],[5.5,0.30000000000000004]]}]})"));
-
-    // An image without shown boxes still gets its file.
+    EXPECT_EQ(t.read("templates.json"), R"({"imageName":"x.png","imageIndex":0,"shapes":[)" + cat + "]}");
     ASSERT_TRUE(t.m.saveAsJson(t.url("empty.json"), "e.png", 1));
     EXPECT_EQ(t.read("empty.json"), QByteArray(R"({"imageName":"e.png","imageIndex":1,"shapes":[]})"));
 }
@@ -87,8 +81,7 @@ TEST(JsonBoxFile, EveryFiniteDoubleReadsBackIdentically)
         if (const double v = std::bit_cast<double>(random()); std::isfinite(v))
             data.shapes.push_back({ "s", { { v, -v }, { v / 3, 1.0 / double(data.shapes.size()) } } });
     const auto bytes = encodeJSONData(data);
-    ASSERT_TRUE(bytes);
-    EXPECT_FALSE(bytes->contains('\n'));
+    ASSERT_TRUE(bytes && !bytes->contains('\n'));
     const auto back = decodeJSONData(*bytes);
     ASSERT_TRUE(back && back->shapes.size() == data.shapes.size());
     EXPECT_EQ(back->imageIndex, data.imageIndex);
@@ -101,7 +94,7 @@ TEST(JsonBoxFile, EveryFiniteDoubleReadsBackIdentically)
 TEST(JsonBoxFile, FailedSavesSayWhyAndKeepTheEarlierFile)
 {
     Fixture t;
-    t.write("keep.json", "earlier");
+    t.file("keep.json", "earlier");
     t.add(box({ 0, 0 }, { std::numeric_limits<double>::infinity(), 1 }, "bad"));
     QString error;
     const auto failedSave = [&](const QUrl& url, bool cache = false) {
@@ -142,43 +135,43 @@ TEST(JsonBoxFile, FailedSavesSayWhyAndKeepTheEarlierFile)
 TEST(JsonBoxFile, ReadingIsStrict)
 {
     Fixture t;
-    const std::vector<std::pair<QByteArray, std::string>> rejected {
+    const auto shapes
+        = [](const QByteArray& list) { return R"({"imageName":"a","imageIndex":0,"shapes":[)" + list + "]}"; };
+    const std::pair<QByteArray, std::string> rejected[] {
         { R"({"imageIndex":0,"shapes":[]})", "missing key \"imageName\"" },
         { R"({"imageName":5,"imageIndex":0,"shapes":[]})", "\"imageName\" is number" },
         { R"({"imageName":"a","imageIndex":1.5,"shapes":[]})", "\"imageIndex\" is not a whole number" },
         { R"({"imageName":"a","imageIndex":"1","shapes":[]})", "\"imageIndex\" is string" },
         { R"({"imageName":"a","imageIndex":9223372036854775808,"shapes":[]})", "\"imageIndex\" is not a whole" },
+        { R"({"imageName":"a","imageIndex":-9223372036854775809,"shapes":[]})", "\"imageIndex\" is not a whole" },
         { R"({"imageName":"a","imageIndex":0})", "missing key \"shapes\"" },
         { R"({"imageName":"a","imageIndex":0,"shapes":{}})", "\"shapes\" is object" },
-        { R"({"imageName":"a","imageIndex":0,"shapes":[3]})", "\"shapes[0]\" is number" },
-        { R"({"imageName":"a","imageIndex":0,"shapes":[{"bboxCoord":[]}]})", "missing key \"shapes[0].label\"" },
-        { R"({"imageName":"a","imageIndex":0,"shapes":[{"label":"x","bboxCoord":null}]})", "is null" },
-        { R"({"imageName":"a","imageIndex":0,"shapes":[{"label":"x","bboxCoord":[1,2]}]})", "bboxCoord[0]\" is" },
-        { R"({"imageName":"a","imageIndex":0,"shapes":[{"label":"x","bboxCoord":[[1,1e999]]}]})", "number overflow" },
-        { R"({"imageName":"a","imageIndex":0,"shapes":[]} x)", "not valid JSON" },
+        { shapes("3"), "\"shapes[0]\" is number" },
+        { shapes(R"({"bboxCoord":[]})"), "missing key \"shapes[0].label\"" },
+        { shapes(R"({"label":"x","bboxCoord":null})"), "is null" },
+        { shapes(R"({"label":"x","bboxCoord":[1,2]})"), "bboxCoord[0]\" is" },
+        { shapes(R"({"label":"x","bboxCoord":[[1,2],[{},3]]})"),
+            "\"shapes[0].bboxCoord[1][0]\" is object, not a number" },
+        { shapes(R"({"label":"x","bboxCoord":[[1,1e999]]})"), "number overflow" },
+        { shapes("") + " x", "not valid JSON" },
         { R"([])", "is array, not an object" },
         { "", "not valid JSON" },
         // Of a repeated key the last counts; strings are well-formed UTF-8, escapes included.
-        { R"({"imageName":"a","imageIndex":0,"shapes":[],"shapes":[{"label":5,"bboxCoord":[]}]})",
+        { shapes("").chopped(1) + R"(,"shapes":[{"label":5,"bboxCoord":[]}]})",
             "\"shapes[0].label\" is number, not a string" },
-        { R"({"imageName":"a","imageIndex":0,"shapes":[{"label":"x","bboxCoord":[[1,2],[{},3]]}]})",
-            "\"shapes[0].bboxCoord[1][0]\" is object, not a number" },
-        { R"({"imageName":"a","imageIndex":-9223372036854775809,"shapes":[]})", "\"imageIndex\" is not a whole" },
         { R"({"imageName":"\udc00","imageIndex":0,"shapes":[]})", "not valid JSON" },
         { "{\"imageName\":\"\xC0\x80\",\"imageIndex\":0,\"shapes\":[]}", "ill-formed UTF-8" },
     };
     for (const auto& [bytes, reason] : rejected) {
-        t.write("bad.json", bytes);
         CapturedOutput out;
-        EXPECT_FALSE(t.m.loadJSON(t.urlText("bad.json"))) << bytes.constData();
-        EXPECT_NE(out.text().find(reason), std::string::npos) << bytes.constData() << " printed " << out.text();
+        EXPECT_FALSE(t.m.loadJSON(t.file("bad.json", bytes))) << bytes.constData();
+        EXPECT_TRUE(out.has(reason)) << bytes.constData() << " printed " << out.text();
     }
     {
         CapturedOutput out;
-        EXPECT_FALSE(t.m.loadJSON(t.urlText("missing.json")));
+        EXPECT_FALSE(t.m.loadJSON(t.url("missing.json").toString(QUrl::FullyEncoded)));
         EXPECT_FALSE(t.m.loadJSON("not a url at all"));
-        EXPECT_NE(out.text().find("missing.json"), std::string::npos);
-        EXPECT_NE(out.text().find("not a file URL"), std::string::npos);
+        EXPECT_TRUE(out.has("missing.json") && out.has("not a file URL")) << out.text();
     }
 
     // A byte order mark, escaped keys, deep nesting where nothing is read, "-0" as the integer 0, an
@@ -186,16 +179,15 @@ TEST(JsonBoxFile, ReadingIsStrict)
     QByteArray odd = "\xEF\xBB\xBF{\"imag\\u0065Name\":\"\\u00e9\\ud83d\\ude00\",\"imageIndex\":0,\"deep\":";
     odd += QByteArray(100000, '[') + QByteArray(100000, ']');
     odd += R"(,"shapes":[{"label":1}],"shapes":[{"label":"","bboxCoord":[[-0,1e-400,-0.0]]}]})";
-    t.write("odd.json", odd + QByteArray("\0 ignored", 9));
-    const auto oddData = t.m.loadJSON(t.urlText("odd.json"));
+    const auto oddData = t.m.loadJSON(t.file("odd.json", odd + QByteArray("\0 ignored", 9)));
     ASSERT_TRUE(oddData);
     EXPECT_EQ(oddData->imageName, QString::fromUtf8("\u00e9\U0001F600"));
     ASSERT_EQ(oddData->shapes.size(), 1u);
-    EXPECT_TRUE(sameBits(oddData->shapes[0].bboxCoord[0][0], 0.0) && sameBits(oddData->shapes[0].bboxCoord[0][1], 0.0));
-    EXPECT_TRUE(sameBits(oddData->shapes[0].bboxCoord[0][2], -0.0));
+    const auto& zeros = oddData->shapes[0].bboxCoord[0];
+    EXPECT_TRUE(sameBits(zeros[0], 0.0) && sameBits(zeros[1], 0.0) && sameBits(zeros[2], -0.0));
     for (const char* index : { "-9223372036854775808", "9223372036854775807", "-0" }) {
-        t.write("edge.json", QByteArray(R"({"imageName":"","imageIndex":)") + index + R"(,"shapes":[]})");
-        const auto edge = t.m.loadJSON(t.urlText("edge.json"));
+        const auto edge = t.m.loadJSON(
+            t.file("edge.json", QByteArray(R"({"imageName":"","imageIndex":)") + index + R"(,"shapes":[]})"));
         ASSERT_TRUE(edge) << index;
         EXPECT_EQ(QByteArray::number(qlonglong(edge->imageIndex)), QByteArray(index).replace("-0", "0"));
     }
@@ -214,52 +206,46 @@ TEST(JsonBoxFile, MatchedBoxesReplaceTheNonTemplateBoxes)
     const auto undo = t.m.undoStack.get().size();
     QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
     CapturedOutput out;
+    const auto match = [&](const QByteArray& index, const QByteArray& shapes, double scale = 1.0, double zoom = 1.0) {
+        t.m.updateMatchedBox(
+            t.file("m.json", R"({"imageName":"x","imageIndex":)" + index + R"(,"shapes":[)" + shapes + "]}"), scale,
+            zoom);
+    };
 
     // Files that cannot be read or name no list change nothing.
-    for (const char* index : { "3", "-1", "9223372036854775807" }) {
-        t.write("far.json",
-            QByteArray(R"({"imageName":"x","imageIndex":)") + index
-                + R"(,"shapes":[{"label":"a","bboxCoord":[[1,2],[3,4]]}]})");
-        t.m.updateMatchedBox(t.urlText("far.json"));
-    }
-    t.write("broken.json", R"({"imageIndex":1,"shapes":[]})");
-    t.m.updateMatchedBox(t.urlText("broken.json"));
-    t.m.updateMatchedBox(t.urlText("missing.json"));
+    for (const char* index : { "3", "-1", "9223372036854775807" })
+        match(index, R"({"label":"a","bboxCoord":[[1,2],[3,4]]})");
+    t.m.updateMatchedBox(t.file("broken.json", R"({"imageIndex":1,"shapes":[]})"));
+    t.m.updateMatchedBox(t.url("missing.json").toString(QUrl::FullyEncoded));
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(t.list(1), (BoundingBoxManager::BoxList { shownTemplate, plain, hiddenTemplate }));
-    EXPECT_NE(
-        out.text().find("the file names image index 9223372036854775807, and there are 3 images"), std::string::npos)
-        << out.text();
-    EXPECT_NE(out.text().find("missing key \"imageName\""), std::string::npos);
+    EXPECT_TRUE(out.has("the file names image index 9223372036854775807, and there are 3 images")) << out.text();
+    EXPECT_TRUE(out.has("missing key \"imageName\""));
 
-    t.write("m.json",
-        R"({"imageName":"x","imageIndex":1,"shapes":[{"label":"cat","bboxCoord":[[10,20],[30,40]]},)"
-        R"({"label":"short","bboxCoord":[[1,2]]},{"label":"thin","bboxCoord":[[1,2],[3]]},)"
-        R"({"label":"","bboxCoord":[[7,8,9],[1,2],[5,5]]}]})");
-    t.m.updateMatchedBox(t.urlText("m.json"), 0.7, 1.5);
+    match("1",
+        R"({"label":"cat","bboxCoord":[[10,20],[30,40]]},{"label":"short","bboxCoord":[[1,2]]},)"
+        R"({"label":"thin","bboxCoord":[[1,2],[3]]},{"label":"","bboxCoord":[[7,8,9],[1,2],[5,5]]})",
+        0.7, 1.5);
     EXPECT_EQ(spy.count(), 3); // the list once, then each added box
-    EXPECT_NE(out.text().find("Matched box 2 (\"short\") skipped"), std::string::npos) << out.text();
-    EXPECT_NE(out.text().find("Matched box 3 (\"thin\") skipped"), std::string::npos);
+    EXPECT_TRUE(out.has("Matched box 2 (\"short\") skipped") && out.has("Matched box 3 (\"thin\") skipped"))
+        << out.text();
     const auto& list = t.list(1);
     EXPECT_EQ(boxesText(list),
         "tT 0,0 9,9 px 0,0 9,9 s1 i1 | hT- 1,1 5,5 px 1,1 5,5 s1 i1 | cat 15,30 45,60 px 10,20 30,40 s0.7 i1.5 | "
         " 10.5,12 1.5,3 px 7,8 1,2 s0.7 i1.5");
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[0], shownTemplate);
-    EXPECT_EQ(list[1], hiddenTemplate);
+    EXPECT_EQ(std::tuple(list[0], list[1]), std::tuple(shownTemplate, hiddenTemplate));
     EXPECT_NE(list[3]->id(), list[2]->id());
     // Nothing else moved: the dropped box stays selected, the undo stack and editor request are as they were.
-    EXPECT_EQ(std::tuple(t.m.currentSelectedBox.get(), t.m.undoStack.get().size(), t.m.toShowInfoUI.get(),
-                  t.list(0).empty()),
+    EXPECT_EQ(
+        std::tuple(t.m.currentSelectedBox.get(), t.m.undoStack.get().size(), t.m.toShowInfoUI.get(), t.list(0).empty()),
         std::tuple(plain, undo, true, true));
 
     // Matching again with no shapes removes the earlier matches; with the default scales the displayed
     // corners are the file's pixels.
-    t.write("none.json", R"({"imageName":"x","imageIndex":1,"shapes":[]})");
-    t.m.updateMatchedBox(t.urlText("none.json"));
+    match("1", "");
     EXPECT_EQ(t.list(1), (BoundingBoxManager::BoxList { shownTemplate, hiddenTemplate }));
-    t.write("one.json", R"({"imageName":"x","imageIndex":1,"shapes":[{"label":"a","bboxCoord":[[1.25,2],[3,4]]}]})");
-    t.m.updateMatchedBox(t.urlText("one.json"));
+    match("1", R"({"label":"a","bboxCoord":[[1.25,2],[3,4]]})");
     ASSERT_EQ(t.list(1).size(), 3u);
     EXPECT_EQ(cornersText(t.list(1)[2]), "1.25,2 3,4");
 }

@@ -72,7 +72,8 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
         SCOPED_TRACE(c.name.toStdString());
         CapturedOutput out;
         ImageProperty image(QUrl::fromLocalFile(dir + "/" + c.name));
-        EXPECT_EQ(std::tuple(image.originalWidth, image.originalHeight, image.imageNS.size(), image.readError.isEmpty()),
+        EXPECT_EQ(
+            std::tuple(image.originalWidth, image.originalHeight, image.imageNS.size(), image.readError.isEmpty()),
             std::tuple(c.width, c.height, c.picture ? QSize(c.width, c.height) : QSize(0, 0), c.picture));
         EXPECT_TRUE(image.readError.contains(c.error)) << image.readError.toStdString();
         const std::string printed = "Cannot open " + (dir + "/" + c.name + ": " + image.readError).toStdString() + "\n";
@@ -115,8 +116,8 @@ TEST(ImageManager, DeletingLowersTheCurrentIndexByOneWhicheverImageGoes)
             o.manager.deleteCurrentImage();
         else
             o.manager.deleteImage(o.manager.allImages.get()[size_t(c.deleted)]);
-        EXPECT_EQ(std::tuple(o.manager.imageCount(), o.manager.allOffset.get().size(), o.manager.currentImageIndex.get(),
-                      o.manager.currentImage()->id()),
+        EXPECT_EQ(std::tuple(o.manager.imageCount(), o.manager.allOffset.get().size(),
+                      o.manager.currentImageIndex.get(), o.manager.currentImage()->id()),
             std::tuple(2, 2u, c.expectedIndex, before[c.expectedShown]));
         EXPECT_FALSE(o.ids().contains(before[c.deleted]));
         // The per-image state moves with its image.

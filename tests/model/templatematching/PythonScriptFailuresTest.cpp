@@ -1,18 +1,17 @@
 // The bridge against scripts that misbehave, in folders of the user's, with the library our own
 // search finds.
 #include "model/templatematching/PythonBridge.h"
-#include "model/templatematching/PythonRuntime.h"
 #include "model/templatematching/ScriptRun.h"
 
 #include "CapturedOutput.h"
 #include "TestEnvironment.h"
+#include "TestPython.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 namespace
@@ -75,8 +74,7 @@ struct CancellingWaiter : ScriptWaiter {
 
 TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
 {
-    setenv("PYTHONDONTWRITEBYTECODE", "1", 1);
-    ASSERT_TRUE(PythonRuntime::instance().selectLibrary(QString())); // our own search
+    ASSERT_TRUE(TestPython::start(QString())); // our own search
     const QString scripts = scriptsFolder(fakeMatcher);
 
     QString error;
@@ -88,10 +86,12 @@ TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
         result = getBoxes("echo:" + scripts, "file:///img.png", 2.5, scripts, &error);
     EXPECT_EQ(result, QStringLiteral("2.5 worker 1"));
 
-    const std::tuple<QString, QString, QString> failures[] { { "raise-init",
-        "templateMatcher.TemplateMatcher() failed:\nTraceback (most recent call last):", "RuntimeError: refused file:///img.png" },
+    const std::tuple<QString, QString, QString> failures[] {
+        { "raise-init", "templateMatcher.TemplateMatcher() failed:\nTraceback (most recent call last):",
+            "RuntimeError: refused file:///img.png" },
         { "raise-match", "TemplateMatcher.match_template() failed:\nTraceback", "KeyError: 'in match_template'" },
-        { "number", "TemplateMatcher.json_file_name is not a string: 42", "" } };
+        { "number", "TemplateMatcher.json_file_name is not a string: 42", "" }
+    };
     for (const auto& [templateUrl, begins, ends] : failures) {
         CapturedOutput out;
         error.clear();
