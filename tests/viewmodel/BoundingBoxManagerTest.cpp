@@ -1,26 +1,52 @@
 #include "viewmodel/BoundingBoxManager.h"
 
 #include "BoxText.h"
+#include "CapturedOutput.h"
+#include "TestEnvironment.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSignalSpy>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <csignal>
+#include <limits>
 #include <map>
+#include <random>
+#include <sys/resource.h>
 
 namespace
 {
-BoxPtr box(Point s = { 0, 0 }, Point e = { 1, 1 }, const QString& label = "a", double scaleFactor = 1.0)
+BoxPtr box(Point s = { 0, 0 }, Point e = { 1, 1 }, const QString& label = "a", double scaleFactor = 1.0,
+    double imageScale = 1.0, bool markTemplate = false)
 {
-    return std::make_shared<BoundingBoxProperty>(s, e, label, scaleFactor);
+    return std::make_shared<BoundingBoxProperty>(s, e, label, scaleFactor, imageScale, true, markTemplate);
 }
 
 struct Manager {
     BoundingBoxManager m;
-    explicit Manager(int lists) { m.allBoundingBoxes.set(std::vector<BoundingBoxManager::BoxList>(size_t(lists))); }
+    QString dir = TestEnvironment::makeTempDir();
+    explicit Manager(int lists = 2) { m.allBoundingBoxes.set(std::vector<BoundingBoxManager::BoxList>(size_t(lists))); }
     const BoundingBoxManager::BoxList& list(int i) const { return m.allBoundingBoxes.get()[size_t(i)]; }
+    void add(const BoxPtr& b, int i = 0) { m.appendBox(b, i, false); }
+    QString path(const QString& name) const { return dir + QLatin1Char('/') + name; }
+    QUrl url(const QString& name) const { return QUrl::fromLocalFile(path(name)); }
+    QByteArray read(const QString& name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+    }
+    // Writes the file and gives its URL as the script hands it over.
+    QString file(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        return url(name).toString(QUrl::FullyEncoded);
+    }
 };
 
 std::map<QString, std::int64_t> tally(const std::vector<ChartData>& rows)
@@ -30,6 +56,8 @@ std::map<QString, std::int64_t> tally(const std::vector<ChartData>& rows)
         result[row.className] += row.classValueCounts;
     return result;
 }
+
+bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 } // namespace
 
 // Appending with the editor request, and hiding with its undo entry, are driven through the canvas
@@ -70,8 +98,7 @@ TEST(BoundingBoxManager, ZoomsRescaleInPlaceOrReplaceTheBoxesAndMoveTheSelection
     t.m.updateScalingFactor(0.9, 0, false, 0.9);
     EXPECT_EQ(boxText(pinched), "a 90,90 180,270 px 100,100 200,300 s0.3 i0.9");
 
-    auto shown = box({ 100, 100 }, { 200, 300 }, "cat", 0.32);
-    shown->setMarkTemplate(true);
+    auto shown = box({ 100, 100 }, { 200, 300 }, "cat", 0.32, 1, true);
     auto hidden = box({ 10, 10 }, { 20, 20 }, "dog");
     t.m.allBoundingBoxes.set({ {} });
     t.m.appendBox(shown, 0, false);
@@ -247,4 +274,206 @@ TEST(BoundingBoxManager, GesturesChangeTheModelAndSayWhatChanged)
         std::tuple(drawn, true, &origin));
     t.m.forgetEditorOrigin(&origin);
     EXPECT_EQ(t.m.editorOrigin(), nullptr);
+}
+
+TEST(JsonBoxFile, WritesTheExactBytesOfTheShownBoxes)
+{
+    Manager t;
+    t.add(box({ 10, 20 }, { 5.5, 0.1 + 0.2 }, "cat/dog", 1, 1, true));
+    t.add(box({ 1, 1 }, { 2, 2 }, "hidden", 1, 1, true));
+    t.m.hideCurrentBox(1, 0);
+    // Zoomed and reversed: the pixel corners are written, in the box's own order.
+    t.add(box({ 300, 45 }, { 3, 1.5 }, QString::fromUtf8("čšž \"猫\"\n"), 1, 1.5));
+    t.add(box({ -0.0, 1e-7 }, { 123456789.125, 1e21 }, ""));
+
+    const QByteArray cat = R"({"label":"cat\/dog","bboxCoord":[[10.0,20.0],[5.5,0.30000000000000004]]})";
+    QString error;
+    ASSERT_TRUE(t.m.saveAsJson(t.url("all.json"), QString::fromUtf8("a/b ü.png"), 0, &error) && error.isEmpty());
+    EXPECT_EQ(t.read("all.json"),
+        R"({"imageName":"a\/b ü.png","imageIndex":0,"shapes":[)" + cat
+            + R"(,{"label":"čšž \"猫\"\n","bboxCoord":[[200.0,30.0],[2.0,1.0]]},)"
+              R"({"label":"","bboxCoord":[[-0.0,1e-07],[123456789.125,1e+21]]}]})");
+    // Only shown templates go to the matching file; an image without shown boxes still gets its file.
+    ASSERT_TRUE(t.m.cacheJson(t.url("templates.json"), "x.png", 0));
+    EXPECT_EQ(t.read("templates.json"), R"({"imageName":"x.png","imageIndex":0,"shapes":[)" + cat + "]}");
+    ASSERT_TRUE(t.m.saveAsJson(t.url("empty.json"), "e.png", 1));
+    EXPECT_EQ(t.read("empty.json"), QByteArray(R"({"imageName":"e.png","imageIndex":1,"shapes":[]})"));
+}
+
+TEST(JsonBoxFile, EveryFiniteDoubleReadsBackIdentically)
+{
+    using Limits = std::numeric_limits<double>;
+    JSONData data { "r", -9223372036854775807 - 1,
+        { { "edges", { { Limits::max(), Limits::denorm_min() }, { Limits::lowest(), Limits::min() } } } } };
+    for (std::mt19937_64 random(42); data.shapes.size() < 2000;)
+        if (const double v = std::bit_cast<double>(random()); std::isfinite(v))
+            data.shapes.push_back({ "s", { { v, -v }, { v / 3, 1.0 / double(data.shapes.size()) } } });
+    const auto bytes = encodeJSONData(data);
+    ASSERT_TRUE(bytes && !bytes->contains('\n'));
+    const auto back = decodeJSONData(*bytes);
+    ASSERT_TRUE(back && back->shapes.size() == data.shapes.size());
+    EXPECT_EQ(back->imageIndex, data.imageIndex);
+    for (size_t s = 0; s < data.shapes.size(); ++s)
+        for (size_t p = 0; p < 2; ++p)
+            for (size_t k = 0; k < 2; ++k)
+                ASSERT_TRUE(sameBits(back->shapes[s].bboxCoord[p][k], data.shapes[s].bboxCoord[p][k])) << s;
+}
+
+TEST(JsonBoxFile, FailedSavesSayWhyAndKeepTheEarlierFile)
+{
+    Manager t;
+    t.file("keep.json", "earlier");
+    t.add(box({ 0, 0 }, { std::numeric_limits<double>::infinity(), 1 }, "bad"));
+    QString error;
+    const auto failedSave = [&](const QUrl& url, bool cache = false) {
+        CapturedOutput out;
+        error.clear();
+        EXPECT_FALSE(cache ? t.m.cacheJson(url, "x.png", 0, &error) : t.m.saveAsJson(url, "x.png", 0, &error));
+        return out.text();
+    };
+    EXPECT_EQ(failedSave(t.url("keep.json")), ""); // an encoding failure touches no file
+    EXPECT_TRUE(error.contains("not a finite number")) << error.toStdString();
+    EXPECT_EQ(t.read("keep.json"), QByteArray("earlier"));
+    t.m.hideCurrentBox(0, 0);
+
+    const std::string printed = failedSave(t.url("no/such/folder/x.json"));
+    EXPECT_TRUE(error.contains(t.path("no/such/folder/x.json"))) << error.toStdString();
+    EXPECT_EQ(printed, "Failed to write JSON data: " + error.toStdString() + "\n");
+    EXPECT_TRUE(failedSave(QUrl("http://example.org/x.json"), true).starts_with("Failed to write JSON data: "));
+
+    // A write that fails half-way (the file size limit) leaves the earlier file whole.
+    for (int k = 0; k < 50; ++k)
+        t.add(box({ 0, 0 }, { 1, 1 }, "a long label to make the file large"));
+    rlimit previous {};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    CapturedOutput out;
+    const bool saved = t.m.saveAsJson(t.url("keep.json"), "x.png", 0, &error);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(out.text().starts_with("Failed to write JSON data: ")) << out.text();
+    EXPECT_EQ(t.read("keep.json"), QByteArray("earlier"));
+    EXPECT_EQ(QDir(t.dir).entryList(QDir::Files), QStringList { "keep.json" });
+}
+
+TEST(JsonBoxFile, ReadingIsStrict)
+{
+    Manager t;
+    const auto shapes
+        = [](const QByteArray& list) { return R"({"imageName":"a","imageIndex":0,"shapes":[)" + list + "]}"; };
+    const std::pair<QByteArray, std::string> rejected[] {
+        { R"({"imageIndex":0,"shapes":[]})", "missing key \"imageName\"" },
+        { R"({"imageName":5,"imageIndex":0,"shapes":[]})", "\"imageName\" is number" },
+        { R"({"imageName":"a","imageIndex":1.5,"shapes":[]})", "\"imageIndex\" is not a whole number" },
+        { R"({"imageName":"a","imageIndex":"1","shapes":[]})", "\"imageIndex\" is string" },
+        { R"({"imageName":"a","imageIndex":9223372036854775808,"shapes":[]})", "\"imageIndex\" is not a whole" },
+        { R"({"imageName":"a","imageIndex":-9223372036854775809,"shapes":[]})", "\"imageIndex\" is not a whole" },
+        { R"({"imageName":"a","imageIndex":0})", "missing key \"shapes\"" },
+        { R"({"imageName":"a","imageIndex":0,"shapes":{}})", "\"shapes\" is object" },
+        { shapes("3"), "\"shapes[0]\" is number" },
+        { shapes(R"({"bboxCoord":[]})"), "missing key \"shapes[0].label\"" },
+        { shapes(R"({"label":"x","bboxCoord":null})"), "is null" },
+        { shapes(R"({"label":"x","bboxCoord":[1,2]})"), "bboxCoord[0]\" is" },
+        { shapes(R"({"label":"x","bboxCoord":[[1,2],[{},3]]})"),
+            "\"shapes[0].bboxCoord[1][0]\" is object, not a number" },
+        { shapes(R"({"label":"x","bboxCoord":[[1,1e999]]})"), "number overflow" },
+        { shapes("") + " x", "not valid JSON" },
+        { R"([])", "is array, not an object" },
+        { "", "not valid JSON" },
+        // Of a repeated key the last counts; strings are well-formed UTF-8, escapes included.
+        { shapes("").chopped(1) + R"(,"shapes":[{"label":5,"bboxCoord":[]}]})",
+            "\"shapes[0].label\" is number, not a string" },
+        { R"({"imageName":"\udc00","imageIndex":0,"shapes":[]})", "not valid JSON" },
+        { "{\"imageName\":\"\xC0\x80\",\"imageIndex\":0,\"shapes\":[]}", "ill-formed UTF-8" },
+    };
+    for (const auto& [bytes, reason] : rejected) {
+        CapturedOutput out;
+        EXPECT_FALSE(t.m.loadJSON(t.file("bad.json", bytes))) << bytes.constData();
+        EXPECT_TRUE(out.has(reason)) << bytes.constData() << " printed " << out.text();
+    }
+    {
+        CapturedOutput out;
+        EXPECT_FALSE(t.m.loadJSON(t.url("missing.json").toString(QUrl::FullyEncoded)));
+        EXPECT_FALSE(t.m.loadJSON("not a url at all"));
+        EXPECT_TRUE(out.has("missing.json") && out.has("not a file URL")) << out.text();
+    }
+
+    // A byte order mark, escaped keys, deep nesting where nothing is read, "-0" as the integer 0, an
+    // underflow as 0, and a NUL byte after the object, which ends the text.
+    QByteArray odd = "\xEF\xBB\xBF{\"imag\\u0065Name\":\"\\u00e9\\ud83d\\ude00\",\"imageIndex\":0,\"deep\":";
+    odd += QByteArray(100000, '[') + QByteArray(100000, ']');
+    odd += R"(,"shapes":[{"label":1}],"shapes":[{"label":"","bboxCoord":[[-0,1e-400,-0.0]]}]})";
+    const auto oddData = t.m.loadJSON(t.file("odd.json", odd + QByteArray("\0 ignored", 9)));
+    ASSERT_TRUE(oddData);
+    EXPECT_EQ(oddData->imageName, QString::fromUtf8("\u00e9\U0001F600"));
+    ASSERT_EQ(oddData->shapes.size(), 1u);
+    const auto& zeros = oddData->shapes[0].bboxCoord[0];
+    EXPECT_TRUE(sameBits(zeros[0], 0.0) && sameBits(zeros[1], 0.0) && sameBits(zeros[2], -0.0));
+    for (const char* index : { "-9223372036854775808", "9223372036854775807", "-0" }) {
+        const auto edge = t.m.loadJSON(
+            t.file("edge.json", QByteArray(R"({"imageName":"","imageIndex":)") + index + R"(,"shapes":[]})"));
+        ASSERT_TRUE(edge) << index;
+        EXPECT_EQ(QByteArray::number(qlonglong(edge->imageIndex)), QByteArray(index).replace("-0", "0"));
+    }
+}
+
+TEST(JsonBoxFile, MatchedBoxesReplaceTheNonTemplateBoxes)
+{
+    Manager t(3);
+    const BoxPtr shownTemplate = box({ 0, 0 }, { 9, 9 }, "t", 1, 1, true), plain = box({ 2, 2 }, { 4, 4 }, "p"),
+                 hiddenTemplate = box({ 1, 1 }, { 5, 5 }, "h", 1, 1, true);
+    for (const BoxPtr& b : { shownTemplate, plain, hiddenTemplate })
+        t.add(b, 1);
+    t.m.hideCurrentBox(2, 1);
+    t.m.currentSelectedBox.set(plain);
+    t.m.toShowInfoUI.set(true);
+    const auto undo = t.m.undoStack.get().size();
+    QSignalSpy spy(&t.m, &ObservableObject::objectWillChange);
+    CapturedOutput out;
+    const auto match = [&](const QByteArray& index, const QByteArray& shapes, double scale = 1.0, double zoom = 1.0) {
+        t.m.updateMatchedBox(
+            t.file("m.json", R"({"imageName":"x","imageIndex":)" + index + R"(,"shapes":[)" + shapes + "]}"), scale,
+            zoom);
+    };
+
+    // Files that cannot be read or name no list change nothing.
+    for (const char* index : { "3", "-1", "9223372036854775807" })
+        match(index, R"({"label":"a","bboxCoord":[[1,2],[3,4]]})");
+    t.m.updateMatchedBox(t.file("broken.json", R"({"imageIndex":1,"shapes":[]})"));
+    t.m.updateMatchedBox(t.url("missing.json").toString(QUrl::FullyEncoded));
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(t.list(1), (BoundingBoxManager::BoxList { shownTemplate, plain, hiddenTemplate }));
+    EXPECT_TRUE(out.has("the file names image index 9223372036854775807, and there are 3 images")) << out.text();
+    EXPECT_TRUE(out.has("missing key \"imageName\""));
+
+    match("1",
+        R"({"label":"cat","bboxCoord":[[10,20],[30,40]]},{"label":"short","bboxCoord":[[1,2]]},)"
+        R"({"label":"thin","bboxCoord":[[1,2],[3]]},{"label":"","bboxCoord":[[7,8,9],[1,2],[5,5]]})",
+        0.7, 1.5);
+    EXPECT_EQ(spy.count(), 3); // the list once, then each added box
+    EXPECT_TRUE(out.has("Matched box 2 (\"short\") skipped") && out.has("Matched box 3 (\"thin\") skipped"))
+        << out.text();
+    const auto& list = t.list(1);
+    EXPECT_EQ(boxesText(list),
+        "tT 0,0 9,9 px 0,0 9,9 s1 i1 | hT- 1,1 5,5 px 1,1 5,5 s1 i1 | cat 15,30 45,60 px 10,20 30,40 s0.7 i1.5 | "
+        " 10.5,12 1.5,3 px 7,8 1,2 s0.7 i1.5");
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(std::tuple(list[0], list[1]), std::tuple(shownTemplate, hiddenTemplate));
+    EXPECT_NE(list[3]->id(), list[2]->id());
+    // Nothing else moved: the dropped box stays selected, the undo stack and editor request are as they were.
+    EXPECT_EQ(
+        std::tuple(t.m.currentSelectedBox.get(), t.m.undoStack.get().size(), t.m.toShowInfoUI.get(), t.list(0).empty()),
+        std::tuple(plain, undo, true, true));
+
+    // Matching again with no shapes removes the earlier matches; with the default scales the displayed
+    // corners are the file's pixels.
+    match("1", "");
+    EXPECT_EQ(t.list(1), (BoundingBoxManager::BoxList { shownTemplate, hiddenTemplate }));
+    match("1", R"({"label":"a","bboxCoord":[[1.25,2],[3,4]]})");
+    ASSERT_EQ(t.list(1).size(), 3u);
+    EXPECT_EQ(cornersText(t.list(1)[2]), "1.25,2 3,4");
 }
