@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QBuffer>
 #include <QColor>
-#include <QDataStream>
-#include <QIODevice>
 #include <QImage>
 #include <QPoint>
 #include <QString>
+#include <QtEndian>
 
 #include <cstring>
 #include <random>
@@ -22,31 +22,20 @@ inline QString write(const QString& dir, const QString& name, int width, int hei
     return path;
 }
 
-// A grey PNG file of any size with only a little data: a reader believes what its header claims
-// until it decodes.
-inline QByteArray pngHeader(quint32 width, quint32 height)
+// A JPEG file with the data of a small picture and a header that claims another size: a reader
+// believes the header until it decodes.
+inline QByteArray jpegClaiming(quint16 width, quint16 height)
 {
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    QDataStream out(&png, QIODevice::Append); // big-endian, as PNG wants
-    const auto chunk = [&](const char* type, const QByteArray& data) {
-        const QByteArray body = QByteArray(type) + data;
-        quint32 crc = 0xffffffff;
-        for (const char byte : body) {
-            crc ^= quint8(byte);
-            for (int k = 0; k < 8; ++k)
-                crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
-        }
-        out << quint32(data.size());
-        out.writeRawData(body.constData(), int(body.size()));
-        out << ~crc;
-    };
-    QByteArray header;
-    QDataStream(&header, QIODevice::WriteOnly)
-        << width << height << quint8(8) << quint8(0) << quint8(0) << quint8(0) << quint8(0);
-    chunk("IHDR", header);
-    chunk("IDAT", qCompress(QByteArray(1 << 16, 0)).mid(4));
-    chunk("IEND", {});
-    return png;
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    image.save(&buffer, "JPG");
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0") + 5; // past the marker, its length and the precision
+    qToBigEndian(height, jpeg.data() + frame);
+    qToBigEndian(width, jpeg.data() + frame + 2);
+    return jpeg;
 }
 
 // A grey picture of random pixels: templates cut from it match only where they were planted.
@@ -54,11 +43,9 @@ inline QImage noise(int width, int height, unsigned seed)
 {
     QImage image(width, height, QImage::Format_Grayscale8);
     std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < width; ++x)
-            row[x] = uchar(random() & 0xff);
-    }
+    for (int y = 0; y < height; ++y)
+        for (uchar *pixel = image.scanLine(y), *end = pixel + width; pixel < end; ++pixel)
+            *pixel = uchar(random() & 0xff);
     return image;
 }
 
