@@ -28,16 +28,15 @@ TEST(MatchSetting, ReadsTheStoredTextsOnceAndNothingElse)
     settings.clear();
     settings.sync();
     MatchSetting empty;
-    EXPECT_EQ(empty.threshold.get(), 0.6);
-    EXPECT_TRUE(empty.pythonEnv.get().isEmpty());
-    EXPECT_TRUE(empty.pythonLibrary.get().isEmpty());
-    EXPECT_FALSE(empty.settingsButtonClicked.get());
+    EXPECT_EQ(std::tuple(empty.threshold.get(), empty.pythonEnv.get(), empty.pythonLibrary.get(),
+                  empty.settingsButtonClicked.get()),
+        std::tuple(0.6, "", "", false));
 
     ASSERT_TRUE(MatchSetting::store(MatchSetting::pythonPathKey, "/usr/lib/libpython3.11.so.1.0"));
     ASSERT_TRUE(MatchSetting::store(MatchSetting::pythonLibraryKey, "/home/u/my scripts"));
     MatchSetting stored;
-    EXPECT_EQ(stored.pythonEnv.get(), "/usr/lib/libpython3.11.so.1.0");
-    EXPECT_EQ(stored.pythonLibrary.get(), "/home/u/my scripts");
+    EXPECT_EQ(std::tuple(stored.pythonEnv.get(), stored.pythonLibrary.get()),
+        std::tuple("/usr/lib/libpython3.11.so.1.0", "/home/u/my scripts"));
     stored.pythonLibrary.set("typed, not stored");
     EXPECT_EQ(MatchSetting().pythonLibrary.get(), "/home/u/my scripts");
 
@@ -45,6 +44,5 @@ TEST(MatchSetting, ReadsTheStoredTextsOnceAndNothingElse)
     settings.setValue("pythonPath", QByteArray("\x01\x02", 2));
     settings.sync();
     MatchSetting wrongKinds;
-    EXPECT_TRUE(wrongKinds.pythonLibrary.get().isEmpty());
-    EXPECT_TRUE(wrongKinds.pythonEnv.get().isEmpty());
+    EXPECT_EQ(std::tuple(wrongKinds.pythonLibrary.get(), wrongKinds.pythonEnv.get()), std::tuple("", ""));
 }
