@@ -84,18 +84,11 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
     // A width whose rows are padded in memory still yields packed grey rows of exactly that width.
     ImageProperty image(QUrl::fromLocalFile(dir + "/a.b.png"));
     EXPECT_EQ(image.getImageName(), "a.b.png");
-    const auto rows = image.getImageArray();
+    EXPECT_EQ(image.getImageArray(), std::vector(3, std::vector<std::uint8_t>(5, 90))); // a grey pixel keeps its value
     EXPECT_EQ(image.imageNS.format(), QImage::Format_Grayscale8);
-    ASSERT_EQ(rows.size(), 3u);
-    for (const auto& row : rows) {
-        ASSERT_EQ(row.size(), 5u);
-        for (auto v : row)
-            EXPECT_NEAR(v, 90, 1); // a grey pixel keeps its value
-    }
 
     const ImageProperty a(QUrl::fromLocalFile(dir + "/missing.png")), b(QUrl::fromLocalFile(dir + "/missing.png"));
-    EXPECT_FALSE(a == b); // the same file twice is two images
-    EXPECT_TRUE(a == a);
+    EXPECT_TRUE(a == a && !(a == b)); // the same file twice is two images
 }
 
 TEST(ImageManager, DeletingLowersTheCurrentIndexByOneWhicheverImageGoes)
@@ -130,9 +123,8 @@ TEST(ImageManager, DeletingLowersTheCurrentIndexByOneWhicheverImageGoes)
 TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
 {
     Opened o;
-    QSignalSpy images(&o.manager, &ImageManager::imagesChanged);
-    QSignalSpy current(&o.manager, &ImageManager::currentImageChanged);
-    QSignalSpy view(&o.manager, &ImageManager::imageViewChanged);
+    QSignalSpy images(&o.manager, &ImageManager::imagesChanged),
+        current(&o.manager, &ImageManager::currentImageChanged), view(&o.manager, &ImageManager::imageViewChanged);
     const QString aPath = TestImages::write(o.dir, "a.png", 100, 50);
     o.dialogs.imagesToOpen = { aPath, TestImages::write(o.dir, "b.jpg", 8, 4), aPath };
     EXPECT_EQ(o.manager.openImages(), 3);
@@ -140,7 +132,6 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     const auto& all = o.manager.allImages.get();
     const ImagePtr a = all[0];
     EXPECT_EQ(all[1]->getImageName(), "b.jpg");
-    EXPECT_NE(a->id(), all[2]->id()); // the same file twice is two images
     EXPECT_EQ(std::tuple(o.manager.allCurrentScaleFactors.get(), o.manager.allPreviousScaleFactors.get(),
                   o.manager.allStartLocations.get().size(), o.manager.allCenterLocations.get().size(),
                   o.manager.allOffset.get().size()),
@@ -168,9 +159,8 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     for (int k = 0; k < 7; ++k)
         o.manager.zoomStep(ImageManager::zoomInFactor);
     const double top = o.manager.currentZoom();
-    EXPECT_LT(top, ImageManager::maximumZoom);
     EXPECT_FALSE(o.manager.zoomStep(ImageManager::zoomInFactor));
-    EXPECT_EQ(o.manager.currentZoom(), top);
+    EXPECT_TRUE(o.manager.currentZoom() == top && top < ImageManager::maximumZoom) << top;
 
     // A pinch measures each change from the last one, refused or not; its boxes keep their identity.
     const BoxPtr kept = o.boxes.allBoundingBoxes.get()[0][0];
@@ -180,20 +170,19 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     EXPECT_EQ(std::tuple(o.manager.allPreviousScaleFactors.get()[0], o.boxes.allBoundingBoxes.get()[0][0]),
         std::tuple(0.1, kept));
     o.manager.pinchEnded();
-    EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], 1.0);
-    EXPECT_EQ(a->scaledHeight, 50 * o.manager.currentZoom());
+    EXPECT_EQ(std::tuple(o.manager.allPreviousScaleFactors.get()[0], a->scaledHeight),
+        std::tuple(1.0, 50 * o.manager.currentZoom()));
 
     o.manager.panTo({ 30, 40 });
     o.manager.endPan({ 30, 40 });
     o.manager.endPan({ 1, 1 });
-    EXPECT_EQ(o.manager.allStartLocations.get()[0].y, 40);
-    EXPECT_EQ(o.manager.allOffset.get()[0].width, 31);
+    EXPECT_EQ(
+        std::tuple(o.manager.allStartLocations.get()[0].y, o.manager.allOffset.get()[0].width), std::tuple(40, 31));
 
     current.clear();
     for (const int index : { 1, 3, -1 })
         o.manager.showImage(index);
-    EXPECT_EQ(o.manager.currentImageIndex.get(), 1);
-    EXPECT_EQ(current.size(), 1);
+    EXPECT_EQ(std::tuple(o.manager.currentImageIndex.get(), current.size()), std::tuple(1, 1));
     // The older writers of the current image's record: its zoom, and its place back at the centre.
     const ImagePtr b = all[1];
     o.manager.allCurrentScaleFactors.modify([](auto& v) { v[1] = 1.5; });
@@ -205,8 +194,8 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
 
     // Removing takes the image's own box list with it.
     o.manager.removeImage(a);
-    EXPECT_EQ(o.manager.imageCount(), 2);
-    EXPECT_EQ(o.boxes.allBoundingBoxes.get(), (std::vector<BoundingBoxManager::BoxList>(2)));
+    EXPECT_EQ(std::tuple(o.manager.imageCount(), o.boxes.allBoundingBoxes.get()),
+        std::tuple(2, std::vector<BoundingBoxManager::BoxList>(2)));
     o.manager.removeImage(a);
     o.manager.removeCurrentImage();
     o.manager.removeCurrentImage();

@@ -35,8 +35,6 @@ TEST_F(PythonBridge, LoadsTheChosenLibraryOnceWithItsOwnPrefix)
     ASSERT_TRUE(executable) << error.toStdString();
     // Not whatever python3 comes first on PATH: the interpreter beside the library's prefix.
     EXPECT_EQ(*executable, QStringLiteral("/usr/bin/python3.11"));
-    EXPECT_EQ(PythonRuntime::instance().loadedLibrary(), TestPython::debianLibrary);
-
     // A second choice cannot change the library in use, and harms nothing.
     EXPECT_FALSE(PythonRuntime::instance().selectLibrary(QStringLiteral("/elsewhere/libpython3.12.so.1.0")));
     EXPECT_FALSE(PythonRuntime::instance().selectLibrary(QString()));
@@ -78,8 +76,8 @@ TEST_F(PythonBridge, MatchFindsEveryPlantedCopyWithItsLabel)
     QString error;
     const auto result = getBoxes(url(templates), url(imagePath), 0.6, QString(), &error);
     ASSERT_TRUE(result) << error.toStdString();
-    EXPECT_TRUE(QFileInfo(*result).isAbsolute());
-    EXPECT_TRUE(result->startsWith(qEnvironmentVariable("XDG_CACHE_HOME"))) << result->toStdString();
+    EXPECT_TRUE(QFileInfo(*result).isAbsolute() && result->startsWith(qEnvironmentVariable("XDG_CACHE_HOME")))
+        << result->toStdString();
     manager.updateMatchedBox(QStringLiteral("file://") + *result, 0.8, zoom);
 
     std::set<std::tuple<QString, double, double, double, double>> found, expected;
@@ -94,12 +92,6 @@ TEST_F(PythonBridge, MatchFindsEveryPlantedCopyWithItsLabel)
     EXPECT_EQ(found, expected);
     EXPECT_EQ(list.size(), plants.size() + expected.size()); // the old match is gone
     EXPECT_TRUE(QFile::remove(*result));
-
-    // A higher threshold than any score finds nothing; the threshold reaches the script as given.
-    const auto none = getBoxes(url(templates), url(imagePath), 1.01, QString(), &error);
-    ASSERT_TRUE(none) << error.toStdString();
-    manager.updateMatchedBox(QStringLiteral("file://") + *none);
-    EXPECT_EQ(manager.allBoundingBoxes.get()[1].size(), plants.size());
 }
 
 // The rows themselves are the script's (tests/python); here the paths and texts that cross the bridge.
