@@ -101,22 +101,21 @@ TEST(BoundingBoxManager, ZoomsRescaleInPlaceOrReplaceTheBoxesAndMoveTheSelection
     auto shown = box({ 100, 100 }, { 200, 300 }, "cat", 0.32, 1, true);
     auto hidden = box({ 10, 10 }, { 20, 20 }, "dog");
     t.m.allBoundingBoxes.set({ {} });
-    t.m.appendBox(shown, 0, false);
-    t.m.appendBox(hidden, 0, false);
+    t.add(shown), t.add(hidden);
     t.m.hideCurrentBox(1, 0);
-    t.m.currentSelectedBox.set(shown);
-    t.m.currentCopySelectedBox.set(shown);
+    t.m.currentSelectedBox.set(shown), t.m.currentCopySelectedBox.set(shown);
     t.m.updateScalingFactor(1.1, 0, true, 1.1);
     const auto& list = t.list(0);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_NE(list[0]->id(), shown->id());
     EXPECT_EQ(boxesText(list),
         "catT 110,110 220,330 px 100,100 200,300 s0.352 i1.1 | dog- 11,11 22,22 px 10,10 20,20 s1.1 i1.1");
-    EXPECT_EQ(t.m.currentSelectedBox.get(), list[0]);
-    // The replaced box keeps its corners but carries the new scale factor; the copy buffer keeps it.
-    EXPECT_EQ(t.m.currentCopySelectedBox.get(), shown);
+    // The replaced box keeps its corners but carries the new scale factor; the copy buffer keeps it, and
+    // undo entries are positions, untouched.
+    EXPECT_EQ(
+        std::tuple(t.m.currentSelectedBox.get(), t.m.currentCopySelectedBox.get(), t.m.undoStack.get().back().box),
+        std::tuple(list[0], shown, hidden));
     EXPECT_EQ(boxText(shown), "catT 100,100 200,300 px 100,100 200,300 s0.352 i1");
-    EXPECT_EQ(t.m.undoStack.get().back().box, hidden); // undo entries are positions, untouched
     t.m.updateScalingFactor(1.1, 7, true, 1.1); // no such list
     EXPECT_EQ(t.list(0).size(), 2u);
 }
@@ -141,10 +140,9 @@ TEST(BoundingBoxManager, LookupMoveRemoveAndCounts)
     const auto undoBefore = t.m.undoStack.get().size();
     t.m.deleteBoxForImage(1);
     ASSERT_EQ(t.m.allBoundingBoxes.get().size(), 2u);
-    EXPECT_EQ(t.list(0)[0], a);
-    EXPECT_EQ(std::tuple(t.list(1).size(), t.m.undoStack.get().size(), t.m.getTotalVisibleCount(),
+    EXPECT_EQ(std::tuple(t.list(0)[0], t.list(1).size(), t.m.undoStack.get().size(), t.m.getTotalVisibleCount(),
                   t.m.getVisibleCount(1), t.m.getVisibleCount(5)),
-        std::tuple(2u, undoBefore, 2, 1, 0));
+        std::tuple(a, 2u, undoBefore, 2, 1, 0));
     t.m.deleteBoxForImage(5);
     t.m.deleteBoxForImage(-1);
     EXPECT_EQ(t.m.allBoundingBoxes.get().size(), 2u);
@@ -159,8 +157,7 @@ TEST(BoundingBoxManager, ClassStatisticsCountShownLabelsOfTheFirstImages)
         t.m.appendBox(box({ 0, 0 }, { 1, 1 }, QString::fromUtf8(label)), image, false);
     t.m.hideCurrentBox(3, 0);
 
-    EXPECT_TRUE(t.m.getDictClass(0).empty());
-    EXPECT_TRUE(t.m.getDictClass(-3).empty());
+    EXPECT_TRUE(t.m.getDictClass(0).empty() && t.m.getDictClass(-3).empty());
     EXPECT_EQ(tally(t.m.getDictClass(1)), (std::map<QString, std::int64_t> { { "A", 2 }, { "B", 1 } }));
     const auto rows = t.m.getDictClass(2);
     EXPECT_EQ(rows.size(), 5u);
@@ -197,15 +194,14 @@ TEST(BoundingBoxManager, GesturesChangeTheModelAndSayWhatChanged)
     EXPECT_TRUE(heard(-2, 0, 0));
     t.m.dimSelection();
     EXPECT_TRUE(heard(-2, 1, 0));
-    EXPECT_EQ(t.m.currentSelectedBox.get(), a);
-    EXPECT_EQ(t.m.currentSelectedBoxColor.get(), Palette::green);
+    EXPECT_EQ(
+        std::tuple(t.m.currentSelectedBox.get(), t.m.currentSelectedBoxColor.get()), std::tuple(a, Palette::green));
 
     // A move keeps the size and stays inside the displayed image; only the selected box moves. Past
     // each edge the box stops on it; a box wider than the image ends on the right edge.
     t.m.select(a);
     heard(-2, 1, 0);
-    EXPECT_TRUE(t.m.moveBox(a, 1, { -15, 100 }, { 100, 50 }));
-    EXPECT_TRUE(heard(1, 0, 0));
+    EXPECT_TRUE(t.m.moveBox(a, 1, { -15, 100 }, { 100, 50 }) && heard(1, 0, 0));
     const std::tuple<Size, Size, std::string> moves[] { { { 0, 0 }, { 100, 50 }, "0,40 20,50" },
         { { 200, 0 }, { 100, 50 }, "80,40 100,50" }, { { 0, -99 }, { 100, 50 }, "80,0 100,10" },
         { { -200, 70 }, { 100, 50 }, "0,40 20,50" }, { { 5, 0 }, { 15, 50 }, "-5,40 15,50" } };
@@ -219,13 +215,11 @@ TEST(BoundingBoxManager, GesturesChangeTheModelAndSayWhatChanged)
     EXPECT_FALSE(t.m.moveBox(a, 0, { 1, 1 }, { 100, 50 }));
     EXPECT_TRUE(heard(-2, 0, 0));
 
-    EXPECT_TRUE(t.m.setCorner(b, 1, BoxCorner::End, { 70, 65 }));
-    EXPECT_TRUE(heard(1, 0, 0));
+    EXPECT_TRUE(t.m.setCorner(b, 1, BoxCorner::End, { 70, 65 }) && heard(1, 0, 0));
     EXPECT_EQ(cornersText(b), "50,50 70,65");
 
     t.m.setEditorRequested(true);
-    EXPECT_TRUE(t.m.applyEdit(b, 1, { "bird", Point { 4, 5 }, std::nullopt, true }, 2.0));
-    EXPECT_TRUE(heard(1, 0, 0));
+    EXPECT_TRUE(t.m.applyEdit(b, 1, { "bird", Point { 4, 5 }, std::nullopt, true }, 2.0) && heard(1, 0, 0));
     EXPECT_EQ(boxText(b), "birdT 8,10 70,65 px 8,10 70,65 s1 i1");
     EXPECT_FALSE(t.m.toShowInfoUI.get());
     EXPECT_FALSE(t.m.applyEdit(b, 0, { "x", std::nullopt, std::nullopt, false }, 1.0));
@@ -233,26 +227,21 @@ TEST(BoundingBoxManager, GesturesChangeTheModelAndSayWhatChanged)
     // A nudge puts a new box in the selected box's place and selects it; the copy buffer keeps the old.
     t.m.copySelection();
     EXPECT_TRUE(heard(-2, 0, 1));
-    EXPECT_TRUE(t.m.nudgeSelected(1, NudgeDirection::Right, 2.0, { 100, 50 }));
-    EXPECT_TRUE(heard(1, 1, 0));
+    EXPECT_TRUE(t.m.nudgeSelected(1, NudgeDirection::Right, 2.0, { 100, 50 }) && heard(1, 1, 0));
     const BoxPtr nudged = t.list(1)[0];
     EXPECT_NE(nudged, a);
-    EXPECT_EQ(t.m.currentSelectedBox.get(), nudged);
+    EXPECT_EQ(std::tuple(t.m.currentSelectedBox.get(), t.m.currentCopySelectedBox.get()), std::tuple(nudged, a));
     EXPECT_EQ(boxText(nudged), "a 1,40 21,50 px 0.5,20 10.5,25 s1 i2");
-    EXPECT_EQ(t.m.currentCopySelectedBox.get(), a);
     EXPECT_FALSE(t.m.nudgeSelected(0, NudgeDirection::Right, 1.0, { 100, 50 })); // not in that list
 
-    EXPECT_TRUE(t.m.paste(0, 1.5));
-    EXPECT_TRUE(heard(0, 1, 0));
+    EXPECT_TRUE(t.m.paste(0, 1.5) && heard(0, 1, 0));
     ASSERT_EQ(t.list(0).size(), 1u);
-    EXPECT_EQ(t.list(0)[0]->imageScale(), 1.5);
-    EXPECT_EQ(t.m.currentSelectedBox.get(), t.list(0)[0]);
+    EXPECT_EQ(std::tuple(t.list(0)[0]->imageScale(), t.m.currentSelectedBox.get()), std::tuple(1.5, t.list(0)[0]));
     EXPECT_FALSE(t.m.paste(4, 1.0));
 
     // Delete takes the selection only from the list it names; undo shows the box at the saved place.
     EXPECT_FALSE(t.m.deleteSelection(1));
-    EXPECT_TRUE(t.m.deleteSelection(0));
-    EXPECT_TRUE(heard(0, 1, 1));
+    EXPECT_TRUE(t.m.deleteSelection(0) && heard(0, 1, 1));
     EXPECT_FALSE(t.list(0)[0]->toShow());
     EXPECT_EQ(t.m.undoDelete(2), std::optional<std::int64_t>(0));
     EXPECT_TRUE(t.list(0)[0]->toShow());
@@ -262,8 +251,7 @@ TEST(BoundingBoxManager, GesturesChangeTheModelAndSayWhatChanged)
     heard(1, 1, 1);
     EXPECT_EQ(t.m.undoDelete(1), std::nullopt); // its image is gone: the entry is used up
     EXPECT_TRUE(heard(-2, 0, 1));
-    EXPECT_TRUE(t.m.undoStack.get().empty());
-    EXPECT_FALSE(nudged->toShow());
+    EXPECT_TRUE(t.m.undoStack.get().empty() && !nudged->toShow());
     EXPECT_EQ(t.m.undoDelete(2), std::nullopt);
 
     const auto drawn = box();
