@@ -20,8 +20,7 @@ void TestEnvironment::isolate()
     const QString runtime = makeTempDir();
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     setenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit().constData(), 1);
-    setenv("XDG_CONFIG_HOME", makeTempDir().toLocal8Bit().constData(), 1);
-    setenv("XDG_CACHE_HOME", makeTempDir().toLocal8Bit().constData(), 1);
-    setenv("XDG_DATA_HOME", makeTempDir().toLocal8Bit().constData(), 1);
+    for (const char* name : { "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME" })
+        setenv(name, makeTempDir().toLocal8Bit().constData(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
 }

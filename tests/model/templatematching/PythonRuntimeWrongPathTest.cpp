@@ -1,14 +1,13 @@
 #include "model/templatematching/PythonBridge.h"
 
 #include "TestPython.h"
-#include "model/templatematching/PythonRuntime.h"
 
 #include <gtest/gtest.h>
 
 TEST(PythonRuntimeWrongPath, EveryCallSaysWhyAndNothingEnds)
 {
     const QString wrong = QStringLiteral("/no/such/folder/libpython3.11.so.1.0");
-    ASSERT_TRUE(PythonRuntime::instance().selectLibrary(wrong));
+    ASSERT_TRUE(TestPython::start(wrong));
     QString reason;
     EXPECT_EQ(PythonRuntime::instance().api(&reason), nullptr);
     EXPECT_TRUE(reason.startsWith("Cannot load the Python library " + wrong + ": ")) << reason.toStdString();
