@@ -29,15 +29,12 @@ import sys, threading, time
 
 class TemplateMatcher:
     def __init__(self, template_url, image_url):
-        if "raise-init" in template_url:
-            raise RuntimeError("refused " + image_url)
+        if "raise-init" in template_url: raise RuntimeError("refused " + image_url)
         self.mode = template_url
 
     def match_template(self, threshold):
-        if self.mode == "raise-match":
-            raise KeyError("in match_template")
-        while self.mode == "loop":
-            pass
+        if self.mode == "raise-match": raise KeyError("in match_template")
+        while self.mode == "loop": pass
         while self.mode == "stubborn":
             try:
                 time.sleep(0.01)
