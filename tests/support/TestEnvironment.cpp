@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -23,4 +25,11 @@ void TestEnvironment::isolate()
     for (const char* name : { "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME" })
         setenv(name, makeTempDir().toLocal8Bit().constData(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+}
+
+QString TestEnvironment::writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << path.toStdString();
+    return path;
 }

@@ -10,4 +10,6 @@ namespace TestEnvironment
 void isolate();
 // A fresh folder that lives until the process ends.
 QString makeTempDir();
+// Writes the bytes to a file (a failure of the test if it cannot); returns the path.
+QString writeFile(const QString& path, const QByteArray& bytes);
 } // namespace TestEnvironment

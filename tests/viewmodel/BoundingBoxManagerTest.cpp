@@ -43,9 +43,7 @@ struct Manager {
     // Writes the file and gives its URL as the script hands it over.
     QString file(const QString& name, const QByteArray& bytes) const
     {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        return url(name).toString(QUrl::FullyEncoded);
+        return QUrl::fromLocalFile(TestEnvironment::writeFile(path(name), bytes)).toString(QUrl::FullyEncoded);
     }
 };
 
@@ -335,8 +333,7 @@ TEST(JsonBoxFile, FailedSavesSayWhyAndKeepTheEarlierFile)
     rlimit previous {};
     getrlimit(RLIMIT_FSIZE, &previous);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 64;
+    const rlimit small { 64, previous.rlim_max };
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     CapturedOutput out;
     const bool saved = t.m.saveAsJson(t.url("keep.json"), "x.png", 0, &error);

@@ -33,10 +33,6 @@ struct Opened {
 TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDecoded)
 {
     const QString dir = TestEnvironment::makeTempDir();
-    const auto write = [&](const QString& name, const QByteArray& data) {
-        QFile file(dir + "/" + name);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
-    };
     const auto bytes = [&](const QString& name) {
         QFile file(TestImages::write(dir, name, 300, 200, Qt::red));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -47,7 +43,7 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
         { "text.png", "this is not an image at all" }, { "bomb.jpg", TestImages::jpegClaiming(65000, 65000) },
         { "just over.jpg", TestImages::jpegClaiming(20000, 12501) } };
     for (const auto& [name, data] : files)
-        write(name, data);
+        TestEnvironment::writeFile(dir + "/" + name, data);
     QDir(dir).mkdir("folder.png");
     TestImages::write(dir, "a.b.png", 5, 3, QColor(90, 90, 90));
 

@@ -80,13 +80,11 @@ TEST_F(PythonBridge, CsvExportTakesAwkwardPathsAndTexts)
 {
     const QString dir = TestEnvironment::makeTempDir() + QString::fromUtf8("/with blank ü #%?");
     ASSERT_TRUE(QDir().mkpath(dir));
-    QFile json(dir + QStringLiteral("/.scene.json")), csv(dir + QStringLiteral("/boxes.csv"));
-    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
-    json.write(
+    const QString json = TestEnvironment::writeFile(dir + QStringLiteral("/.scene.json"),
         R"({"imageName":"scène.png","imageIndex":0,"shapes":[{"label":"a, \"b\"","bboxCoord":[[3,4.5],[1,2]]}]})");
-    json.close();
+    QFile csv(dir + QStringLiteral("/boxes.csv"));
     QString error;
-    ASSERT_TRUE(saveBoxes(json.fileName(), csv.fileName(), QString(), &error)) << error.toStdString();
+    ASSERT_TRUE(saveBoxes(json, csv.fileName(), QString(), &error)) << error.toStdString();
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(csv.readAll()),
         QString::fromUtf8("imageName,imageIndex,label,x1,y1,x2,y2\r\nscène.png,0,\"a, \"\"b\"\"\",3,4.5,1,2\r\n"));

@@ -7,8 +7,6 @@
 #include "TestEnvironment.h"
 #include "TestPython.h"
 
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,13 +14,6 @@
 
 namespace
 {
-void write(const QString& path, const QByteArray& text)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
 // The template URL text tells the fake matcher how to behave.
 const QByteArray fakeMatcher = R"(
 import sys, threading, time
@@ -49,8 +40,8 @@ class TemplateMatcher:
 QString scriptsFolder(const QByteArray& matcher)
 {
     const QString dir = TestEnvironment::makeTempDir();
-    write(dir + "/packageInstaller.py", "def checkPackage():\n    pass\n");
-    write(dir + "/templateMatcher.py", matcher);
+    TestEnvironment::writeFile(dir + "/packageInstaller.py", "def checkPackage():\n    pass\n");
+    TestEnvironment::writeFile(dir + "/templateMatcher.py", matcher);
     return dir;
 }
 
@@ -102,7 +93,7 @@ TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
     EXPECT_EQ(error,
         "CSV export failed. Cannot import the Python module jsonToCSV:\n"
         "ModuleNotFoundError: No module named 'jsonToCSV'");
-    write(scripts + "/jsonToCSV.py", "class Other:\n    pass\n");
+    TestEnvironment::writeFile(scripts + "/jsonToCSV.py", "class Other:\n    pass\n");
     EXPECT_FALSE(saveBoxes("/a.json", "/b.csv", scripts, &error));
     EXPECT_EQ(error,
         "CSV export failed. Cannot read jsonToCSV.JsonToCSV:\n"
