@@ -47,34 +47,24 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
     QDir(dir).mkdir("folder.png");
     TestImages::write(dir, "a.b.png", 5, 3, QColor(90, 90, 90));
 
-    const struct {
-        QString name;
-        int width, height; // from the header
-        bool picture;
-        QString error; // a part of it
-    } cases[] {
-        { "a.b.png", 5, 3, true, "" },
-        { "missing.png", 0, 0, false, "not found" },
-        { "zero.png", 0, 0, false, "" },
-        { "text.png", 0, 0, false, "" },
-        { "folder.png", 0, 0, false, "" },
-        { "truncated.png", 300, 200, false, "" },
-        { "truncated.jpg", 300, 200, true, "" }, // the decoder fills the rest
-        { "png named.jpg", 300, 200, true, "" },
+    // Name, size from the header, whether a picture is read (a truncated JPEG is filled in), a part of the error.
+    const std::tuple<QString, int, int, bool, QString> cases[] { { "a.b.png", 5, 3, true, "" },
+        { "missing.png", 0, 0, false, "not found" }, { "zero.png", 0, 0, false, "" }, { "text.png", 0, 0, false, "" },
+        { "folder.png", 0, 0, false, "" }, { "truncated.png", 300, 200, false, "" },
+        { "truncated.jpg", 300, 200, true, "" }, { "png named.jpg", 300, 200, true, "" },
         { "bomb.jpg", 65000, 65000, false, "its 65000 x 65000 pixels are more than the 250 megapixels" },
-        { "just over.jpg", 20000, 12501, false, "its 20000 x 12501 pixels" },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name.toStdString());
+        { "just over.jpg", 20000, 12501, false, "its 20000 x 12501 pixels" } };
+    for (const auto& [name, width, height, picture, error] : cases) {
+        SCOPED_TRACE(name.toStdString());
         CapturedOutput out;
-        ImageProperty image(QUrl::fromLocalFile(dir + "/" + c.name));
+        ImageProperty image(QUrl::fromLocalFile(dir + "/" + name));
         EXPECT_EQ(
             std::tuple(image.originalWidth, image.originalHeight, image.imageNS.size(), image.readError.isEmpty()),
-            std::tuple(c.width, c.height, c.picture ? QSize(c.width, c.height) : QSize(0, 0), c.picture));
-        EXPECT_TRUE(image.readError.contains(c.error)) << image.readError.toStdString();
-        const std::string printed = "Cannot open " + (dir + "/" + c.name + ": " + image.readError).toStdString() + "\n";
-        EXPECT_EQ(out.text(), c.picture ? "" : printed);
-        EXPECT_EQ(image.getImageArray().empty(), !c.picture);
+            std::tuple(width, height, picture ? QSize(width, height) : QSize(0, 0), picture));
+        EXPECT_TRUE(image.readError.contains(error)) << image.readError.toStdString();
+        const std::string printed = "Cannot open " + (dir + "/" + name + ": " + image.readError).toStdString() + "\n";
+        EXPECT_EQ(out.text(), picture ? "" : printed);
+        EXPECT_EQ(image.getImageArray().empty(), !picture);
     }
 
     // A width whose rows are padded in memory still yields packed grey rows of exactly that width.
@@ -89,26 +79,25 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
 
 TEST(ImageManager, DeletingLowersTheCurrentIndexByOneWhicheverImageGoes)
 {
-    // expectedShown: which of the original images (0..2) is shown afterwards.
-    const struct {
-        int current, deleted, expectedIndex, expectedShown;
-    } cases[] = { { 1, 2, 0, 0 }, { 1, 0, 0, 1 }, { 1, 1, 0, 0 }, { 0, 0, 0, 1 }, { 2, 2, 1, 1 } };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "showing " << c.current << ", deleting " << c.deleted);
+    // Shown, deleted, the index afterwards and which of the first images (0..2) is shown then.
+    const std::tuple<int, int, int, int> cases[] { { 1, 2, 0, 0 }, { 1, 0, 0, 1 }, { 1, 1, 0, 0 }, { 0, 0, 0, 1 },
+        { 2, 2, 1, 1 } };
+    for (const auto& [current, deleted, expectedIndex, expectedShown] : cases) {
+        SCOPED_TRACE(testing::Message() << "showing " << current << ", deleting " << deleted);
         Opened o;
         for (int i = 0; i < 3; ++i)
             o.manager.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile(o.dir + "/none.png")));
         const QStringList before = o.ids();
-        o.manager.currentImageIndex.set(c.current);
+        o.manager.currentImageIndex.set(current);
         o.manager.allOffset.modify([](auto& v) { v[2] = Size { 7, 7 }; });
-        if (c.deleted == c.current)
+        if (deleted == current)
             o.manager.deleteCurrentImage();
         else
-            o.manager.deleteImage(o.manager.allImages.get()[size_t(c.deleted)]);
+            o.manager.deleteImage(o.manager.allImages.get()[size_t(deleted)]);
         EXPECT_EQ(std::tuple(o.manager.imageCount(), o.manager.allOffset.get().size(),
                       o.manager.currentImageIndex.get(), o.manager.currentImage()->id()),
-            std::tuple(2, 2u, c.expectedIndex, before[c.expectedShown]));
-        EXPECT_FALSE(o.ids().contains(before[c.deleted]));
+            std::tuple(2, 2u, expectedIndex, before[expectedShown]));
+        EXPECT_FALSE(o.ids().contains(before[deleted]));
         // The per-image state moves with its image.
         const auto third = o.ids().indexOf(before[2]);
         EXPECT_TRUE(third < 0 || o.manager.allOffset.get()[size_t(third)].width == 7);
