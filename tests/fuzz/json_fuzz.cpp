@@ -27,10 +27,8 @@ const Json& checked(const Json& value, bool ok, const std::string& where, const 
 const Json& member(const Json& object, const char* key, const std::string& path)
 {
     const auto it = object.find(key);
-    if (it == object.end())
-        throw std::string("missing key \"" + join(path, key) + "\"");
-    if (it->is_null())
-        throw std::string("\"" + join(path, key) + "\" is null");
+    if (it == object.end() || it->is_null())
+        throw(it == object.end() ? "missing key \"" + join(path, key) + "\"" : "\"" + join(path, key) + "\" is null");
     return *it;
 }
 

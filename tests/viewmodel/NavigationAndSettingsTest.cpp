@@ -14,12 +14,11 @@ TEST(RawValues, ReadBackOnlyTheExactText)
         EXPECT_EQ(cursorModeFromRawValue(rawValue(mode)), mode);
     EXPECT_EQ(sidebarIconTypeFromRawValue("ZoomOut"), SidebarIconType::ZoomOut);
     EXPECT_EQ(functionalityTabModeFromRawValue("Box Details"), FunctionalityTabMode::BoxDetails);
-    for (const char* text : { "DragToDrawRectangle", "dragToDrawRectangle ", "" })
-        EXPECT_FALSE(cursorModeFromRawValue(text)) << text;
-    for (const char* text : { "Zoom Out", "zoom in", "" })
-        EXPECT_FALSE(sidebarIconTypeFromRawValue(text)) << text;
-    for (const char* text : { "Box details", "BoxDetails" })
-        EXPECT_FALSE(functionalityTabModeFromRawValue(text)) << text;
+    for (const char* text :
+        { "DragToDrawRectangle", "dragToDrawRectangle ", "", "Zoom Out", "zoom in", "Box details", "BoxDetails" })
+        EXPECT_FALSE(
+            cursorModeFromRawValue(text) || sidebarIconTypeFromRawValue(text) || functionalityTabModeFromRawValue(text))
+            << text;
 }
 
 TEST(MatchSetting, ReadsTheStoredTextsOnceAndNothingElse)
