@@ -18,9 +18,8 @@
 
 namespace
 {
-// A window that waits for a user would hold its test until CTest gives up. The test fails instead,
-// naming the window, which is closed so the test runs on: at once for a message box no AlertAnswerer
-// waits for, after a second for anything else left open.
+// A window left waiting for a user fails its test, named, and is closed so the test runs on: at once
+// for a message box no AlertAnswerer waits for, after a second for anything else.
 void failOnUnansweredWindow()
 {
     static QPointer<QWidget> seen;

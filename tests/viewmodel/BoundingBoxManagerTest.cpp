@@ -394,10 +394,8 @@ TEST(JsonBoxFile, ReadingIsStrict)
     odd += R"(,"shapes":[{"label":1}],"shapes":[{"label":"","bboxCoord":[[-0,1e-400,-0.0]]}]})";
     const auto oddData = t.m.loadJSON(t.file("odd.json", odd + QByteArray("\0 ignored", 9)));
     ASSERT_TRUE(oddData);
-    EXPECT_EQ(oddData->imageName, QString::fromUtf8("\u00e9\U0001F600"));
-    ASSERT_EQ(oddData->shapes.size(), 1u);
-    const auto& zeros = oddData->shapes[0].bboxCoord[0];
-    EXPECT_TRUE(sameBits(zeros[0], 0.0) && sameBits(zeros[1], 0.0) && sameBits(zeros[2], -0.0));
+    EXPECT_EQ(encodeJSONData(*oddData),
+        QByteArray(R"({"imageName":"é😀","imageIndex":0,"shapes":[{"label":"","bboxCoord":[[0.0,0.0,-0.0]]}]})"));
     for (const char* index : { "-9223372036854775808", "9223372036854775807", "-0" }) {
         const auto edge = t.m.loadJSON(
             t.file("edge.json", QByteArray(R"({"imageName":"","imageIndex":)") + index + R"(,"shapes":[]})"));

@@ -66,13 +66,13 @@ TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
     const QString scripts = scriptsFolder(fakeMatcher);
 
     QString error;
-    auto result = getBoxes("echo:" + scripts, "file:///img.png", -0.09999999999999987, scripts, &error);
-    ASSERT_TRUE(result) << error.toStdString();
     // The threshold arrives unchanged, the script runs on a worker, and the folder is on the path once.
-    EXPECT_EQ(*result, "-0.09999999999999987 worker 1");
+    EXPECT_EQ(getBoxes("echo:" + scripts, "file:///img.png", -0.09999999999999987, scripts, &error),
+        QStringLiteral("-0.09999999999999987 worker 1"))
+        << error.toStdString();
     for (int k = 0; k < 9; ++k)
-        result = getBoxes("echo:" + scripts, "file:///img.png", 2.5, scripts, &error);
-    EXPECT_EQ(result, QStringLiteral("2.5 worker 1"));
+        getBoxes("echo:" + scripts, "file:///img.png", 2.5, scripts);
+    EXPECT_EQ(getBoxes("echo:" + scripts, "file:///img.png", 2.5, scripts), QStringLiteral("2.5 worker 1"));
 
     const std::tuple<QString, QString, QString> failures[] {
         { "raise-init", "templateMatcher.TemplateMatcher() failed:\nTraceback (most recent call last):",
