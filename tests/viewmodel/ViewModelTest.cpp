@@ -40,11 +40,24 @@ BoxPtr box(Point s = { 0, 0 }, Point e = { 1, 1 }, const QString& label = "a", d
 struct Manager {
     BoundingBoxManager m;
     QString dir = TestEnvironment::makeTempDir();
-    explicit Manager(int lists = 2) { m.allBoundingBoxes.set(std::vector<BoundingBoxManager::BoxList>(size_t(lists))); }
+    FakeFileDialogs dialogs;
+    ImageManager images { m };
+    explicit Manager(int lists = 2)
+    {
+        m.allBoundingBoxes.set(std::vector<BoundingBoxManager::BoxList>(size_t(lists)));
+        images.setFileDialogs(&dialogs);
+    }
     const BoundingBoxManager::BoxList& list(int i) const { return m.allBoundingBoxes.get()[size_t(i)]; }
     void add(const BoxPtr& b, int i = 0) { m.appendBox(b, i, false); }
     QString path(const QString& name) const { return dir + QLatin1Char('/') + name; }
     QUrl url(const QString& name) const { return QUrl::fromLocalFile(path(name)); }
+    QStringList ids() const
+    {
+        QStringList result;
+        for (const auto& image : images.allImages.get())
+            result << image->id();
+        return result;
+    }
     QByteArray read(const QString& name) const
     {
         QFile f(path(name));
@@ -65,20 +78,6 @@ std::map<QString, std::int64_t> tally(const std::vector<ChartData>& rows)
     return result;
 }
 
-struct Opened {
-    QString dir = TestEnvironment::makeTempDir();
-    FakeFileDialogs dialogs;
-    BoundingBoxManager boxes;
-    ImageManager manager { boxes };
-    Opened() { manager.setFileDialogs(&dialogs); }
-    QStringList ids() const
-    {
-        QStringList result;
-        for (const auto& image : manager.allImages.get())
-            result << image->id();
-        return result;
-    }
-};
 } // namespace
 
 // Appending with the editor request, and hiding with its undo entry, are driven through the canvas
@@ -537,121 +536,120 @@ TEST(ImageManager, DeletingLowersTheCurrentIndexByOneWhicheverImageGoes)
         { 2, 2, 1, 1 } };
     for (const auto& [current, deleted, expectedIndex, expectedShown] : cases) {
         SCOPED_TRACE(testing::Message() << "showing " << current << ", deleting " << deleted);
-        Opened o;
+        Manager o(0);
         for (int i = 0; i < 3; ++i)
-            o.manager.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile(o.dir + "/none.png")));
+            o.images.appendImage(std::make_shared<ImageProperty>(QUrl::fromLocalFile(o.dir + "/none.png")));
         const QStringList before = o.ids();
-        o.manager.currentImageIndex.set(current);
-        o.manager.allOffset.modify([](auto& v) { v[2] = Size { 7, 7 }; });
+        o.images.currentImageIndex.set(current);
+        o.images.allOffset.modify([](auto& v) { v[2] = Size { 7, 7 }; });
         if (deleted == current)
-            o.manager.deleteCurrentImage();
+            o.images.deleteCurrentImage();
         else
-            o.manager.deleteImage(o.manager.allImages.get()[size_t(deleted)]);
-        EXPECT_EQ(std::tuple(o.manager.imageCount(), o.manager.allOffset.get().size(),
-                      o.manager.currentImageIndex.get(), o.manager.currentImage()->id()),
+            o.images.deleteImage(o.images.allImages.get()[size_t(deleted)]);
+        EXPECT_EQ(std::tuple(o.images.imageCount(), o.images.allOffset.get().size(), o.images.currentImageIndex.get(),
+                      o.images.currentImage()->id()),
             std::tuple(2, 2u, expectedIndex, before[expectedShown]));
         EXPECT_FALSE(o.ids().contains(before[deleted]));
         // The per-image state moves with its image.
         const auto third = o.ids().indexOf(before[2]);
-        EXPECT_TRUE(third < 0 || o.manager.allOffset.get()[size_t(third)].width == 7);
+        EXPECT_TRUE(third < 0 || o.images.allOffset.get()[size_t(third)].width == 7);
     }
 }
 
 // Images and their box lists open and close together; zooms and pans go through one writer each.
 TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
 {
-    Opened o;
-    QSignalSpy images(&o.manager, &ImageManager::imagesChanged),
-        current(&o.manager, &ImageManager::currentImageChanged), view(&o.manager, &ImageManager::imageViewChanged);
+    Manager o(0);
+    QSignalSpy images(&o.images, &ImageManager::imagesChanged), current(&o.images, &ImageManager::currentImageChanged),
+        view(&o.images, &ImageManager::imageViewChanged);
     const QString aPath = TestImages::write(o.dir, "a.png", 100, 50);
     o.dialogs.imagesToOpen = { aPath, TestImages::write(o.dir, "b.jpg", 8, 4), aPath };
-    EXPECT_EQ(o.manager.openImages(), 3);
-    EXPECT_EQ(std::tuple(o.boxes.allBoundingBoxes.get().size(), images.size(), current.size()), std::tuple(3u, 1, 1));
-    const auto& all = o.manager.allImages.get();
+    EXPECT_EQ(o.images.openImages(), 3);
+    EXPECT_EQ(std::tuple(o.m.allBoundingBoxes.get().size(), images.size(), current.size()), std::tuple(3u, 1, 1));
+    const auto& all = o.images.allImages.get();
     const ImagePtr a = all[0];
     EXPECT_EQ(all[1]->getImageName(), "b.jpg");
-    EXPECT_EQ(std::tuple(o.manager.allCurrentScaleFactors.get(), o.manager.allPreviousScaleFactors.get(),
-                  o.manager.allStartLocations.get().size(), o.manager.allCenterLocations.get().size(),
-                  o.manager.allOffset.get().size()),
+    EXPECT_EQ(std::tuple(o.images.allCurrentScaleFactors.get(), o.images.allPreviousScaleFactors.get(),
+                  o.images.allStartLocations.get().size(), o.images.allCenterLocations.get().size(),
+                  o.images.allOffset.get().size()),
         std::tuple(std::vector<double> { 1, 1, 1 }, std::vector<double> { 1, 1, 1 }, 3u, 3u, 3u));
-    EXPECT_EQ(o.manager.currentDisplayedSize().width, 100);
+    EXPECT_EQ(o.images.currentDisplayedSize().width, 100);
     auto box = std::make_shared<BoundingBoxProperty>(Point { 10, 10 }, Point { 20, 20 }, "cat");
-    o.boxes.appendBox(box, 0, false);
+    o.m.appendBox(box, 0, false);
 
     // A pinch exactly to a limit is refused; the pinch's reference moves all the same.
     for (const double limit : { ImageManager::minimumZoom, ImageManager::maximumZoom }) {
-        EXPECT_FALSE(o.manager.pinchChanged(limit));
-        EXPECT_EQ(o.manager.allPreviousScaleFactors.get()[0], limit);
-        o.manager.pinchEnded();
+        EXPECT_FALSE(o.images.pinchChanged(limit));
+        EXPECT_EQ(o.images.allPreviousScaleFactors.get()[0], limit);
+        o.images.pinchEnded();
     }
-    EXPECT_EQ(o.manager.currentZoom(), 1.0);
+    EXPECT_EQ(o.images.currentZoom(), 1.0);
     view.clear();
 
     // Zoom steps: exact products, the displayed size follows, the boxes are replaced; refused past a limit.
-    EXPECT_TRUE(o.manager.zoomStep(ImageManager::zoomInFactor));
-    EXPECT_TRUE(o.manager.zoomStep(ImageManager::zoomOutFactor));
-    EXPECT_EQ(std::tuple(o.manager.currentZoom(), a->scaledWidth, a->currentScale, view.size()),
+    EXPECT_TRUE(o.images.zoomStep(ImageManager::zoomInFactor));
+    EXPECT_TRUE(o.images.zoomStep(ImageManager::zoomOutFactor));
+    EXPECT_EQ(std::tuple(o.images.currentZoom(), a->scaledWidth, a->currentScale, view.size()),
         std::tuple(1.1 * 0.9, 100 * (1.1 * 0.9), 1.1 * 0.9, 2));
-    EXPECT_NE(o.boxes.allBoundingBoxes.get()[0][0], box);
-    EXPECT_DOUBLE_EQ(o.boxes.allBoundingBoxes.get()[0][0]->originalStartLoc().x, 10);
+    EXPECT_NE(o.m.allBoundingBoxes.get()[0][0], box);
+    EXPECT_DOUBLE_EQ(o.m.allBoundingBoxes.get()[0][0]->originalStartLoc().x, 10);
     for (int k = 0; k < 7; ++k)
-        o.manager.zoomStep(ImageManager::zoomInFactor);
-    const double top = o.manager.currentZoom();
-    EXPECT_FALSE(o.manager.zoomStep(ImageManager::zoomInFactor));
-    EXPECT_TRUE(o.manager.currentZoom() == top && top < ImageManager::maximumZoom) << top;
+        o.images.zoomStep(ImageManager::zoomInFactor);
+    const double top = o.images.currentZoom();
+    EXPECT_FALSE(o.images.zoomStep(ImageManager::zoomInFactor));
+    EXPECT_TRUE(o.images.currentZoom() == top && top < ImageManager::maximumZoom) << top;
 
     // A pinch measures each change from the last one, refused or not; its boxes keep their identity.
-    const BoxPtr kept = o.boxes.allBoundingBoxes.get()[0][0];
-    EXPECT_TRUE(o.manager.pinchChanged(0.5));
-    EXPECT_FALSE(o.manager.pinchChanged(0.1));
-    EXPECT_DOUBLE_EQ(o.manager.currentZoom(), top * 0.5);
-    EXPECT_EQ(std::tuple(o.manager.allPreviousScaleFactors.get()[0], o.boxes.allBoundingBoxes.get()[0][0]),
-        std::tuple(0.1, kept));
-    o.manager.pinchEnded();
-    EXPECT_EQ(std::tuple(o.manager.allPreviousScaleFactors.get()[0], a->scaledHeight),
-        std::tuple(1.0, 50 * o.manager.currentZoom()));
-
-    o.manager.panTo({ 30, 40 });
-    o.manager.endPan({ 30, 40 });
-    o.manager.endPan({ 1, 1 });
+    const BoxPtr kept = o.m.allBoundingBoxes.get()[0][0];
+    EXPECT_TRUE(o.images.pinchChanged(0.5));
+    EXPECT_FALSE(o.images.pinchChanged(0.1));
+    EXPECT_DOUBLE_EQ(o.images.currentZoom(), top * 0.5);
     EXPECT_EQ(
-        std::tuple(o.manager.allStartLocations.get()[0].y, o.manager.allOffset.get()[0].width), std::tuple(40, 31));
+        std::tuple(o.images.allPreviousScaleFactors.get()[0], o.m.allBoundingBoxes.get()[0][0]), std::tuple(0.1, kept));
+    o.images.pinchEnded();
+    EXPECT_EQ(std::tuple(o.images.allPreviousScaleFactors.get()[0], a->scaledHeight),
+        std::tuple(1.0, 50 * o.images.currentZoom()));
+
+    o.images.panTo({ 30, 40 });
+    o.images.endPan({ 30, 40 });
+    o.images.endPan({ 1, 1 });
+    EXPECT_EQ(std::tuple(o.images.allStartLocations.get()[0].y, o.images.allOffset.get()[0].width), std::tuple(40, 31));
 
     current.clear();
     for (const int index : { 1, 3, -1 })
-        o.manager.showImage(index);
-    EXPECT_EQ(std::tuple(o.manager.currentImageIndex.get(), current.size()), std::tuple(1, 1));
+        o.images.showImage(index);
+    EXPECT_EQ(std::tuple(o.images.currentImageIndex.get(), current.size()), std::tuple(1, 1));
     // The older writers of the current image's record: its zoom, and its place back at the centre.
     const ImagePtr b = all[1];
-    o.manager.allCurrentScaleFactors.modify([](auto& v) { v[1] = 1.5; });
-    o.manager.updateScalingFactor();
+    o.images.allCurrentScaleFactors.modify([](auto& v) { v[1] = 1.5; });
+    o.images.updateScalingFactor();
     EXPECT_EQ(b->currentScale, 1.5);
     b->locationOnScreen = { 5, 5 };
-    o.manager.updateLocation();
+    o.images.updateLocation();
     EXPECT_EQ(b->locationOnScreen.x, 0);
 
     // Removing takes the image's own box list with it.
-    o.manager.removeImage(a);
-    EXPECT_EQ(std::tuple(o.manager.imageCount(), o.boxes.allBoundingBoxes.get()),
+    o.images.removeImage(a);
+    EXPECT_EQ(std::tuple(o.images.imageCount(), o.m.allBoundingBoxes.get()),
         std::tuple(2, std::vector<BoundingBoxManager::BoxList>(2)));
-    o.manager.removeImage(a);
-    o.manager.removeCurrentImage();
-    o.manager.removeCurrentImage();
-    EXPECT_EQ(std::tuple(o.manager.imageCount(), o.boxes.allBoundingBoxes.get().size(),
-                  o.manager.allStartLocations.get().size(), o.manager.currentImageIndex.get()),
+    o.images.removeImage(a);
+    o.images.removeCurrentImage();
+    o.images.removeCurrentImage();
+    EXPECT_EQ(std::tuple(o.images.imageCount(), o.m.allBoundingBoxes.get().size(),
+                  o.images.allStartLocations.get().size(), o.images.currentImageIndex.get()),
         std::tuple(0, 0u, 0u, 0));
 
     // With nothing open, or a record that is gone, nothing changes.
-    QSignalSpy any(&o.manager, &ObservableObject::objectWillChange);
-    o.manager.deleteCurrentImage();
-    o.manager.updateScalingFactor();
-    o.manager.updateLocation();
-    o.manager.deleteImage(a);
-    o.manager.deleteImageIndex(-1);
-    o.manager.deleteImageIndex(5);
-    EXPECT_FALSE(o.manager.zoomStep(ImageManager::zoomInFactor));
-    EXPECT_FALSE(o.manager.pinchChanged(1.2));
-    EXPECT_EQ(std::tuple(any.count(), o.manager.getIndex(a), o.manager.getIndex(nullptr), o.manager.currentImage()),
+    QSignalSpy any(&o.images, &ObservableObject::objectWillChange);
+    o.images.deleteCurrentImage();
+    o.images.updateScalingFactor();
+    o.images.updateLocation();
+    o.images.deleteImage(a);
+    o.images.deleteImageIndex(-1);
+    o.images.deleteImageIndex(5);
+    EXPECT_FALSE(o.images.zoomStep(ImageManager::zoomInFactor));
+    EXPECT_FALSE(o.images.pinchChanged(1.2));
+    EXPECT_EQ(std::tuple(any.count(), o.images.getIndex(a), o.images.getIndex(nullptr), o.images.currentImage()),
         std::tuple(0, -1, -1, nullptr));
 }
 
