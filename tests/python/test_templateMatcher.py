@@ -97,18 +97,6 @@ def test_each_copy_gives_one_match_with_the_best_template_label(tmp_path, plants
     assert [(s["label"], s["bboxCoord"]) for s in result["shapes"]] == expected
 
 
-def test_threshold_moves_the_number_of_matches_and_each_run_writes_a_new_file(tmp_path):
-    image_url = scene(str(tmp_path), PLANTS)
-    template_url = templates(str(tmp_path), [("cat", box(10, 10))])
-    runs = [run(template_url, image_url, threshold) for threshold in (1.5, 0.6, -0.5)]
-    none, some, many = (result["shapes"] for _, result in runs)
-    assert none == [] and len(some) == 2 and len(many) > 50
-    assert len({path for path, _ in runs}) == 3 and all(os.path.exists(path) for path, _ in runs)
-    boxes = [sum(s["bboxCoord"], []) for s in many]
-    assert not any(templateMatcher.overlaps(a, b) for i, a in enumerate(boxes) for b in boxes[i + 1 :])
-    assert not any(templateMatcher.overlaps(a, [10, 10, 10 + SIDE, 10 + SIDE]) for a in boxes)
-
-
 def test_unusable_templates_are_skipped(tmp_path):
     image = textured(100, 100)
     image[50:70, 50:70] = 128
@@ -118,9 +106,16 @@ def test_unusable_templates_are_skipped(tmp_path):
     assert result["shapes"] == []
 
 
-def test_unreadable_inputs_are_clear_errors(tmp_path):
+def test_threshold_moves_the_number_of_matches_and_bad_inputs_are_clear_errors(tmp_path):
     image_url = scene(str(tmp_path), PLANTS)
     template_url = templates(str(tmp_path), [("cat", box(10, 10))])
+    runs = [run(template_url, image_url, threshold) for threshold in (1.5, 0.6, -0.5)]
+    none, some, many = (result["shapes"] for _, result in runs)
+    assert none == [] and len(some) == 2 and len(many) > 50
+    assert len({path for path, _ in runs}) == 3 and all(os.path.exists(path) for path, _ in runs)
+    boxes = [sum(s["bboxCoord"], []) for s in many]
+    assert not any(templateMatcher.overlaps(a, b) for i, a in enumerate(boxes) for b in boxes[i + 1 :])
+    assert not any(templateMatcher.overlaps(a, [10, 10, 10 + SIDE, 10 + SIDE]) for a in boxes)
     with pytest.raises(ValueError, match="Cannot read the image .*missing.png"):
         templateMatcher.TemplateMatcher(template_url, "file://" + str(tmp_path / "missing.png"))
     (tmp_path / "text.png").write_text("not an image")
