@@ -7,14 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
-#include <vector>
+#include <list>
 
 QString TestEnvironment::makeTempDir()
 {
-    static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
-    dirs.push_back(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kestrune-test-XXXXXX")));
-    return dirs.back()->path();
+    static std::list<QTemporaryDir> dirs;
+    return dirs.emplace_back(QDir::tempPath() + QStringLiteral("/kestrune-test-XXXXXX")).path();
 }
 
 void TestEnvironment::isolate()

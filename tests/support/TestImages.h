@@ -1,10 +1,7 @@
 #pragma once
 
 #include <QBuffer>
-#include <QColor>
 #include <QImage>
-#include <QPoint>
-#include <QString>
 #include <QtEndian>
 
 #include <cstring>

@@ -69,11 +69,7 @@ int main(int argc, char** argv)
     QTimer watchdog;
     QObject::connect(&watchdog, &QTimer::timeout, failOnUnansweredWindow);
     watchdog.start(20);
-    HangLimit hangLimit;
     std::signal(SIGALRM, stopHungTest);
-    auto& listeners = ::testing::UnitTest::GetInstance()->listeners();
-    listeners.Append(&hangLimit);
-    const int result = RUN_ALL_TESTS();
-    listeners.Release(&hangLimit);
-    return result;
+    ::testing::UnitTest::GetInstance()->listeners().Append(new HangLimit); // owned by the test run
+    return RUN_ALL_TESTS();
 }
