@@ -360,8 +360,7 @@ TEST(JsonBoxFile, FailedSavesSayWhyAndKeepTheEarlierFile)
     const bool saved = t.m.saveAsJson(t.url("keep.json"), "x.png", 0, &error);
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(out.text().starts_with("Failed to write JSON data: ")) << out.text();
+    EXPECT_TRUE(!saved && out.text().starts_with("Failed to write JSON data: ")) << out.text();
     EXPECT_EQ(t.read("keep.json"), QByteArray("earlier"));
     EXPECT_EQ(QDir(t.dir).entryList(QDir::Files), QStringList { "keep.json" });
 }
@@ -571,9 +570,8 @@ TEST(ImageManager, GesturesKeepImagesAndBoxListsInStepAndSayWhatChanged)
     EXPECT_EQ(all[1]->getImageName(), "b.jpg");
     EXPECT_EQ(std::tuple(o.images.allCurrentScaleFactors.get(), o.images.allPreviousScaleFactors.get(),
                   o.images.allStartLocations.get().size(), o.images.allCenterLocations.get().size(),
-                  o.images.allOffset.get().size()),
-        std::tuple(std::vector<double> { 1, 1, 1 }, std::vector<double> { 1, 1, 1 }, 3u, 3u, 3u));
-    EXPECT_EQ(o.images.currentDisplayedSize().width, 100);
+                  o.images.allOffset.get().size(), o.images.currentDisplayedSize().width),
+        std::tuple(std::vector<double> { 1, 1, 1 }, std::vector<double> { 1, 1, 1 }, 3u, 3u, 3u, 100));
     auto box = std::make_shared<BoundingBoxProperty>(Point { 10, 10 }, Point { 20, 20 }, "cat");
     o.m.appendBox(box, 0, false);
 

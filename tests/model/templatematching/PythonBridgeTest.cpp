@@ -83,7 +83,6 @@ TEST_F(PythonBridge, CsvExportTakesAwkwardPathsAndTexts)
     QFile csv(dir + QStringLiteral("/boxes.csv"));
     QString error;
     ASSERT_TRUE(saveBoxes(json, csv.fileName(), QString(), &error)) << error.toStdString();
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(csv.readAll()),
+    EXPECT_EQ(csv.open(QIODevice::ReadOnly) ? QString::fromUtf8(csv.readAll()) : QString("(missing)"),
         QString::fromUtf8("imageName,imageIndex,label,x1,y1,x2,y2\r\nscène.png,0,\"a, \"\"b\"\"\",3,4.5,1,2\r\n"));
 }

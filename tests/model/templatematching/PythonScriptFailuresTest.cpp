@@ -89,15 +89,13 @@ TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
     }
 
     // A module or a function that is missing.
-    EXPECT_FALSE(saveBoxes("/a.json", "/b.csv", scripts, &error));
-    EXPECT_EQ(error,
-        "CSV export failed. Cannot import the Python module jsonToCSV:\n"
-        "ModuleNotFoundError: No module named 'jsonToCSV'");
-    TestEnvironment::writeFile(scripts + "/jsonToCSV.py", "class Other:\n    pass\n");
-    EXPECT_FALSE(saveBoxes("/a.json", "/b.csv", scripts, &error));
-    EXPECT_EQ(error,
-        "CSV export failed. Cannot read jsonToCSV.JsonToCSV:\n"
-        "AttributeError: module 'jsonToCSV' has no attribute 'JsonToCSV'");
+    for (const char* expected :
+        { "import the Python module jsonToCSV:\nModuleNotFoundError: No module named 'jsonToCSV'",
+            "read jsonToCSV.JsonToCSV:\nAttributeError: module 'jsonToCSV' has no attribute 'JsonToCSV'" }) {
+        EXPECT_FALSE(saveBoxes("/a.json", "/b.csv", scripts, &error));
+        EXPECT_EQ(error, QStringLiteral("CSV export failed. Cannot ") + expected);
+        TestEnvironment::writeFile(scripts + "/jsonToCSV.py", "class Other:\n    pass\n");
+    }
 
     // A folder chosen later is the one used, the bundled one only while none is chosen.
     const QString other = scriptsFolder(QByteArray(fakeMatcher).replace("/plain/path ü.json", "other"));
