@@ -2,8 +2,7 @@
 
 #include <QString>
 
-// Every test process works in folders of its own: settings, caches and the runtime folder never
-// touch the user's.
+// Every test process keeps its settings, caches and runtime folder in folders of its own.
 namespace TestEnvironment
 {
 // Called first in main, before any Qt object exists.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QBuffer>
 #include <QImage>
 #include <QtEndian>
 
@@ -14,25 +13,30 @@ inline QString write(const QString& dir, const QString& name, int width, int hei
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(fill);
-    const QString path = dir + QLatin1Char('/') + name;
-    image.save(path);
-    return path;
+    image.save(dir + '/' + name);
+    return dir + '/' + name;
 }
 
-// A JPEG file with the data of a small picture and a header that claims another size: a reader
-// believes the header until it decodes.
-inline QByteArray jpegClaiming(quint16 width, quint16 height)
+// A grey PNG file of any size with little data: a reader believes its header until it decodes.
+inline QByteArray pngHeader(quint32 width, quint32 height)
 {
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    image.save(&buffer, "JPG");
-    const qsizetype frame = jpeg.indexOf("\xFF\xC0") + 5; // past the marker, its length and the precision
-    qToBigEndian(height, jpeg.data() + frame);
-    qToBigEndian(width, jpeg.data() + frame + 2);
-    return jpeg;
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    const auto append = [&](quint32 v) { png.append(4, '\0'), qToBigEndian(v, png.data() + png.size() - 4); };
+    const auto chunk = [&](const QByteArray& typeAndData) {
+        quint32 crc = 0xffffffff;
+        for (const char byte : typeAndData)
+            for (int k = (crc ^= quint8(byte), 0); k < 8; ++k)
+                crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+        append(quint32(typeAndData.size() - 4));
+        png += typeAndData;
+        append(~crc);
+    };
+    QByteArray header("IHDR01234567\x08\0\0\0\0", 17); // 8-bit grey
+    qToBigEndian(width, header.data() + 4), qToBigEndian(height, header.data() + 8);
+    chunk(header);
+    chunk("IDAT" + qCompress(QByteArray(1 << 16, 0)).mid(4));
+    chunk("IEND");
+    return png;
 }
 
 // A grey picture of random pixels: templates cut from it match only where they were planted.

@@ -16,8 +16,6 @@
 
 namespace
 {
-constexpr int side = 24;
-
 QString url(const QString& path) { return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded); }
 
 struct PythonBridge : ::testing::Test {
@@ -44,7 +42,7 @@ TEST_F(PythonBridge, MatchTakesAwkwardPathsAndLabelsBothWays)
     const QString dir = TestEnvironment::makeTempDir() + QStringLiteral("/a folder ü #%?");
     ASSERT_TRUE(QDir().mkpath(dir));
     QImage image = TestImages::noise(400, 300, 1);
-    for (const QImage pattern = TestImages::noise(side, side, 2);
+    for (const QImage pattern = TestImages::noise(24, 24, 2);
          const QPoint p : { QPoint(60, 150), QPoint(250, 200), QPoint(370, 5) })
         TestImages::plant(image, pattern, p);
     const QString imagePath = dir + QStringLiteral("/scene #1 %41?.png");
