@@ -5,7 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,10 +27,8 @@ const Json& checked(const Json& value, bool ok, const std::string& where, const 
 const Json& member(const Json& object, const char* key, const std::string& path)
 {
     const auto it = object.find(key);
-    if (it == object.end())
-        throw std::string("missing key \"" + join(path, key) + "\"");
-    if (it->is_null())
-        throw std::string("\"" + join(path, key) + "\" is null");
+    if (it == object.end() || it->is_null())
+        throw(it == object.end() ? "missing key \"" + join(path, key) + "\"" : "\"" + join(path, key) + "\" is null");
     return *it;
 }
 
@@ -44,11 +41,8 @@ QString formerString(const Json& object, const char* key, const std::string& pat
 std::int64_t formerIndex(const Json& value)
 {
     const std::string range = "\"imageIndex\" is not a whole number in the signed 64-bit range";
-    if (value.is_number_unsigned()) {
-        if (value.get<std::uint64_t>() > std::uint64_t(INT64_MAX))
-            throw range;
-        return std::int64_t(value.get<std::uint64_t>());
-    }
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() > std::uint64_t(INT64_MAX))
+        throw range;
     if (value.is_number_integer())
         return value.get<std::int64_t>();
     checked(value, value.is_number_float(), "imageIndex", "a number");
@@ -74,13 +68,13 @@ std::optional<JSONData> formerDecode(const QByteArray& bytes, QString* error)
             ShapeData& shape = data.shapes.emplace_back();
             shape.label = formerString(shapes[s], "label", where);
             const Json& points = member(shapes[s], "bboxCoord", where);
-            checked(points, points.is_array(), join(where, "bboxCoord"), "a list of points");
+            const std::string coords = join(where, "bboxCoord");
+            checked(points, points.is_array(), coords, "a list of points");
             for (size_t i = 0; i < points.size(); ++i) {
-                checked(points[i], points[i].is_array(), at(join(where, "bboxCoord"), i), "a list of numbers");
+                checked(points[i], points[i].is_array(), at(coords, i), "a list of numbers");
                 auto& numbers = shape.bboxCoord.emplace_back();
                 for (size_t k = 0; const Json& n : points[i])
-                    numbers.push_back(
-                        checked(n, n.is_number(), at(at(join(where, "bboxCoord"), i), k++), "a number").get<double>());
+                    numbers.push_back(checked(n, n.is_number(), at(at(coords, i), k++), "a number").get<double>());
             }
         }
         return data;
@@ -99,39 +93,17 @@ QByteArray formerEncode(const JSONData& data)
         shapes.push_back(Json { { "label", shape.label.toStdString() }, { "bboxCoord", shape.bboxCoord } });
     const Json root { { "imageName", data.imageName.toStdString() }, { "imageIndex", data.imageIndex },
         { "shapes", std::move(shapes) } };
-    QByteArray out;
-    for (const char c : root.dump()) {
-        if (c == '/')
-            out.append('\\');
-        out.append(c);
-    }
-    return out;
+    return QByteArray::fromStdString(root.dump()).replace("/", "\\/");
 }
 
-bool same(const JSONData& a, const JSONData& b)
-{
-    if (a.imageName != b.imageName || a.imageIndex != b.imageIndex || a.shapes.size() != b.shapes.size())
-        return false;
-    for (size_t s = 0; s < a.shapes.size(); ++s) {
-        const auto &p = a.shapes[s].bboxCoord, &q = b.shapes[s].bboxCoord;
-        if (a.shapes[s].label != b.shapes[s].label || p.size() != q.size())
-            return false;
-        for (size_t i = 0; i < p.size(); ++i)
-            if (p[i].size() != q[i].size()
-                || !std::equal(p[i].begin(), p[i].end(), q[i].begin(), [](double x, double y) {
-                       return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
-                   }))
-                return false;
-    }
-    return true;
-}
+// Records are the same when the former writer gives the same bytes for both: its numbers read back
+// to the same bits, so this compares every double bit for bit, -0.0 included.
+bool same(const JSONData& a, const JSONData& b) { return formerEncode(a) == formerEncode(b); }
 
 void check(bool ok, const char* what, const QString& detail)
 {
-    if (ok)
-        return;
-    std::fprintf(stderr, "%s\n%s\n", what, qPrintable(detail));
-    std::abort();
+    if (!ok)
+        std::fprintf(stderr, "%s\n%s\n", what, qPrintable(detail)), std::abort();
 }
 } // namespace
 

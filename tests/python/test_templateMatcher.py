@@ -1,5 +1,6 @@
 import json
 import os
+import pathlib
 import urllib.parse
 
 import cv2
@@ -7,11 +8,15 @@ import numpy as np
 import pytest
 
 import templateMatcher
-from conftest import textured
 
 SIDE = 24
 SIZES = {4: (40, 16), 5: (48, 48)}  # (width, height) of the patterns that are not SIDE x SIDE
 ROUGH = 60  # a copy with this much noise added scores about 0.77 against the pattern
+
+
+def textured(height, width, seed=7):
+    """Grey noise: no place of it resembles another."""
+    return np.random.default_rng(seed).integers(0, 256, (height, width), dtype=np.uint8)
 
 
 def pattern(seed):
@@ -23,32 +28,32 @@ def box(x, y, width=SIDE, height=SIDE):
     return [[x, y], [x + width, y + height]]
 
 
-def scene(folder, plants, size=(300, 400), name="scene.png"):
+def scene(folder, plants):
     """The URL of a textured image with each pattern planted at its places, (x, y) or (x, y, noise)."""
-    image = textured(*size)
+    image = textured(300, 400)
     for seed, places in plants.items():
         for x, y, *noise in places:
             copy = pattern(seed).astype(float)
             if noise:
                 copy += np.random.default_rng(x).normal(0, noise[0], copy.shape)
             image[y : y + copy.shape[0], x : x + copy.shape[1]] = np.clip(copy, 0, 255)
-    path = os.path.join(folder, name)
+    path = os.path.join(folder, "scene.png")
     assert cv2.imwrite(path, image)
     return "file://" + urllib.parse.quote(path)
 
 
-def templates(folder, shapes, name="templates.json"):
-    path = os.path.join(folder, name)
-    with open(path, "w", encoding="utf-8") as stream:
-        json.dump({"imageName": "scene.png", "imageIndex": 4, "shapes": shapes}, stream)
-    return "file://" + urllib.parse.quote(path)
+def templates(folder, shapes):
+    """The URL of a template file with the shapes given as (label, box)."""
+    path = pathlib.Path(folder, "templates.json")
+    shapes = [{"label": label, "bboxCoord": b} for label, b in shapes]
+    path.write_text(json.dumps({"imageName": "scene.png", "imageIndex": 4, "shapes": shapes}), encoding="utf-8")
+    return "file://" + urllib.parse.quote(str(path))
 
 
 def run(template_url, image_url, threshold=0.6):
     matcher = templateMatcher.TemplateMatcher(template_url, image_url)
     matcher.match_template(threshold)
-    with open(matcher.json_file_name, encoding="utf-8") as stream:
-        return matcher.json_file_name, json.load(stream)
+    return matcher.json_file_name, json.loads(pathlib.Path(matcher.json_file_name).read_text(encoding="utf-8"))
 
 
 PLANTS = {1: [(10, 10), (200, 40), (330, 250)], 2: [(60, 150), (84, 150), (250, 200)], 3: [(120, 20)]}
@@ -86,15 +91,24 @@ def test_each_copy_gives_one_match_with_the_best_template_label(tmp_path, plants
     folder = tmp_path / "a folder ü"
     folder.mkdir()
     image_url = scene(str(folder), plants)
-    path, result = run(templates(str(folder), [{"label": l, "bboxCoord": b} for l, b in shapes]), image_url)
+    path, result = run(templates(str(folder), shapes), image_url)
     assert os.path.isabs(path) and os.path.dirname(path) == str(folder)
     assert result["imageName"] == "scene.png" and result["imageIndex"] == 4
     assert [(s["label"], s["bboxCoord"]) for s in result["shapes"]] == expected
 
 
-def test_threshold_moves_the_number_of_matches_and_each_run_writes_a_new_file(tmp_path):
+def test_unusable_templates_are_skipped(tmp_path):
+    image = textured(100, 100)
+    image[50:70, 50:70] = 128
+    cv2.imwrite(str(tmp_path / "scene.png"), image)
+    shapes = [("tiny", [[5, 5], [6, 40]]), ("flat", [[52, 52], [68, 68]]), ("outside", [[500, 500], [600, 600]])]
+    _, result = run(templates(str(tmp_path), shapes), "file://" + str(tmp_path / "scene.png"), -1.0)
+    assert result["shapes"] == []
+
+
+def test_threshold_moves_the_number_of_matches_and_bad_inputs_are_clear_errors(tmp_path):
     image_url = scene(str(tmp_path), PLANTS)
-    template_url = templates(str(tmp_path), [{"label": "cat", "bboxCoord": box(10, 10)}])
+    template_url = templates(str(tmp_path), [("cat", box(10, 10))])
     runs = [run(template_url, image_url, threshold) for threshold in (1.5, 0.6, -0.5)]
     none, some, many = (result["shapes"] for _, result in runs)
     assert none == [] and len(some) == 2 and len(many) > 50
@@ -102,24 +116,6 @@ def test_threshold_moves_the_number_of_matches_and_each_run_writes_a_new_file(tm
     boxes = [sum(s["bboxCoord"], []) for s in many]
     assert not any(templateMatcher.overlaps(a, b) for i, a in enumerate(boxes) for b in boxes[i + 1 :])
     assert not any(templateMatcher.overlaps(a, [10, 10, 10 + SIDE, 10 + SIDE]) for a in boxes)
-
-
-def test_unusable_templates_are_skipped(tmp_path):
-    image = textured(100, 100)
-    image[50:70, 50:70] = 128
-    cv2.imwrite(str(tmp_path / "scene.png"), image)
-    shapes = [
-        {"label": "tiny", "bboxCoord": [[5, 5], [6, 40]]},
-        {"label": "flat", "bboxCoord": [[52, 52], [68, 68]]},
-        {"label": "outside", "bboxCoord": [[500, 500], [600, 600]]},
-    ]
-    _, result = run(templates(str(tmp_path), shapes), "file://" + str(tmp_path / "scene.png"), -1.0)
-    assert result["shapes"] == []
-
-
-def test_unreadable_inputs_are_clear_errors(tmp_path):
-    image_url = scene(str(tmp_path), PLANTS)
-    template_url = templates(str(tmp_path), [{"label": "cat", "bboxCoord": box(10, 10)}])
     with pytest.raises(ValueError, match="Cannot read the image .*missing.png"):
         templateMatcher.TemplateMatcher(template_url, "file://" + str(tmp_path / "missing.png"))
     (tmp_path / "text.png").write_text("not an image")

@@ -4,20 +4,11 @@
 #include <sstream>
 #include <string>
 
-// Collects what the code prints to standard output while it lives.
-class CapturedOutput
-{
-public:
-    CapturedOutput()
-        : m_previous(std::cout.rdbuf(m_text.rdbuf()))
-    {
-    }
-    ~CapturedOutput() { std::cout.rdbuf(m_previous); }
-    CapturedOutput(const CapturedOutput&) = delete;
-    CapturedOutput& operator=(const CapturedOutput&) = delete;
-    std::string text() const { return m_text.str(); }
-
-private:
-    std::ostringstream m_text;
-    std::streambuf* m_previous;
+// Collects what the code prints to standard output while it lives (not copyable: the stream is not).
+struct CapturedOutput {
+    std::ostringstream stream;
+    std::streambuf* previous = std::cout.rdbuf(stream.rdbuf());
+    ~CapturedOutput() { std::cout.rdbuf(previous); }
+    std::string text() const { return stream.str(); }
+    bool has(const std::string& part) const { return text().find(part) != std::string::npos; }
 };

@@ -1,11 +1,7 @@
 #pragma once
 
-#include <QColor>
-#include <QDataStream>
-#include <QIODevice>
 #include <QImage>
-#include <QPoint>
-#include <QString>
+#include <QtEndian>
 
 #include <cstring>
 #include <random>
@@ -17,35 +13,29 @@ inline QString write(const QString& dir, const QString& name, int width, int hei
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(fill);
-    const QString path = dir + QLatin1Char('/') + name;
-    image.save(path);
-    return path;
+    image.save(dir + '/' + name);
+    return dir + '/' + name;
 }
 
-// A grey PNG file of any size with only a little data: a reader believes what its header claims
-// until it decodes.
+// A grey PNG file of any size with little data: a reader believes its header until it decodes.
 inline QByteArray pngHeader(quint32 width, quint32 height)
 {
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    QDataStream out(&png, QIODevice::Append); // big-endian, as PNG wants
-    const auto chunk = [&](const char* type, const QByteArray& data) {
-        const QByteArray body = QByteArray(type) + data;
+    const auto append = [&](quint32 v) { png.append(4, '\0'), qToBigEndian(v, png.data() + png.size() - 4); };
+    const auto chunk = [&](const QByteArray& typeAndData) {
         quint32 crc = 0xffffffff;
-        for (const char byte : body) {
-            crc ^= quint8(byte);
-            for (int k = 0; k < 8; ++k)
+        for (const char byte : typeAndData)
+            for (int k = (crc ^= quint8(byte), 0); k < 8; ++k)
                 crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
-        }
-        out << quint32(data.size());
-        out.writeRawData(body.constData(), int(body.size()));
-        out << ~crc;
+        append(quint32(typeAndData.size() - 4));
+        png += typeAndData;
+        append(~crc);
     };
-    QByteArray header;
-    QDataStream(&header, QIODevice::WriteOnly)
-        << width << height << quint8(8) << quint8(0) << quint8(0) << quint8(0) << quint8(0);
-    chunk("IHDR", header);
-    chunk("IDAT", qCompress(QByteArray(1 << 16, 0)).mid(4));
-    chunk("IEND", {});
+    QByteArray header("IHDR01234567\x08\0\0\0\0", 17); // 8-bit grey
+    qToBigEndian(width, header.data() + 4), qToBigEndian(height, header.data() + 8);
+    chunk(header);
+    chunk("IDAT" + qCompress(QByteArray(1 << 16, 0)).mid(4));
+    chunk("IEND");
     return png;
 }
 
@@ -54,11 +44,9 @@ inline QImage noise(int width, int height, unsigned seed)
 {
     QImage image(width, height, QImage::Format_Grayscale8);
     std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < width; ++x)
-            row[x] = uchar(random() & 0xff);
-    }
+    for (int y = 0; y < height; ++y)
+        for (uchar *pixel = image.scanLine(y), *end = pixel + width; pixel < end; ++pixel)
+            *pixel = uchar(random() & 0xff);
     return image;
 }
 

@@ -18,9 +18,8 @@
 
 namespace
 {
-// A window that waits for a user would hold its test until CTest gives up. The test fails instead,
-// naming the window, which is closed so the test runs on: at once for a message box no AlertAnswerer
-// waits for, after a second for anything else left open.
+// A window left waiting for a user fails its test, named, and is closed so the test runs on: at once
+// for a message box no AlertAnswerer waits for, after a second for anything else.
 void failOnUnansweredWindow()
 {
     static QPointer<QWidget> seen;
@@ -29,14 +28,11 @@ void failOnUnansweredWindow()
     // A popup holds nothing up unless something waits in an event loop for it to close.
     if (!open && QThread::currentThread()->loopLevel() > 0)
         open = QApplication::activePopupWidget();
-    // The window shown while a script runs waits for the script, not for a user: it closes by itself
-    // (a script that never ends meets the hang limit below).
+    // The window shown while a script runs closes by itself (a script that never ends meets the hang limit).
     if (open && open->inherits("ScriptWaitDialog"))
         open = nullptr;
-    if (open != seen) {
-        seen = open;
-        since.start();
-    }
+    if (open != seen)
+        seen = open, since.start();
     auto* box = qobject_cast<QMessageBox*>(open);
     if (!open || since.elapsed() < (box && !AlertAnswerer::waiting() ? 0 : 1000))
         return;
@@ -52,14 +48,9 @@ void failOnUnansweredWindow()
 constexpr unsigned hangLimitSeconds = 30;
 char hangMessage[512];
 
-extern "C" void stopHungTest(int)
-{
-    const ssize_t written = write(STDERR_FILENO, hangMessage, std::strlen(hangMessage));
-    _exit(written > 0 ? 1 : 2);
-}
+extern "C" void stopHungTest(int) { _exit(write(STDERR_FILENO, hangMessage, std::strlen(hangMessage)) > 0 ? 1 : 2); }
 
-class HangLimit : public ::testing::EmptyTestEventListener
-{
+struct HangLimit : ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo& test) override
     {
         std::snprintf(hangMessage, sizeof hangMessage, "\n%s.%s did not end within %u s: stopped\n",
@@ -78,10 +69,7 @@ int main(int argc, char** argv)
     QTimer watchdog;
     QObject::connect(&watchdog, &QTimer::timeout, failOnUnansweredWindow);
     watchdog.start(20);
-    HangLimit hangLimit;
     std::signal(SIGALRM, stopHungTest);
-    ::testing::UnitTest::GetInstance()->listeners().Append(&hangLimit);
-    const int result = RUN_ALL_TESTS();
-    ::testing::UnitTest::GetInstance()->listeners().Release(&hangLimit);
-    return result;
+    ::testing::UnitTest::GetInstance()->listeners().Append(new HangLimit); // owned by the test run
+    return RUN_ALL_TESTS();
 }

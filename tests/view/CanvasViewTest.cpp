@@ -149,7 +149,7 @@ TEST(CanvasView, ThePromptAndTheImageMenuOpenImagesWithAnEmptyBoxListEach)
     drawEach(c, { { { 20, 20 }, { 60, 60 }, { 0, 0, 0, 0 } } });
 }
 
-// Which image becomes current after a deletion is a table in ImageManagerTest.
+// Which image becomes current after a deletion is a table in ViewModelTest.
 TEST(CanvasView, DeleteImageRemovesTheCurrentImageAndThePromptComesBackAfterTheLast)
 {
     Canvas c(3);
