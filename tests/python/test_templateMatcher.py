@@ -28,9 +28,9 @@ def box(x, y, width=SIDE, height=SIDE):
     return [[x, y], [x + width, y + height]]
 
 
-def scene(folder, plants):
+def scene(folder, plants, height=300, width=400):
     """The URL of a textured image with each pattern planted at its places, (x, y) or (x, y, noise)."""
-    image = textured(300, 400)
+    image = textured(height, width)
     for seed, places in plants.items():
         for x, y, *noise in places:
             copy = pattern(seed).astype(float)
@@ -95,6 +95,12 @@ def test_each_copy_gives_one_match_with_the_best_template_label(tmp_path, plants
     assert os.path.isabs(path) and os.path.dirname(path) == str(folder)
     assert result["imageName"] == "scene.png" and result["imageIndex"] == 4
     assert [(s["label"], s["bboxCoord"]) for s in result["shapes"]] == expected
+
+
+def test_a_template_low_in_a_tall_image_is_read_to_its_bottom(tmp_path):
+    image_url = scene(str(tmp_path), {1: [(10, 350), (200, 40)]}, height=400, width=300)
+    _, result = run(templates(str(tmp_path), [("low", box(10, 350))]), image_url)
+    assert [(s["label"], s["bboxCoord"]) for s in result["shapes"]] == [("low", box(200, 40))]
 
 
 def test_unusable_templates_are_skipped(tmp_path):

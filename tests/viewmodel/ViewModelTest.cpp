@@ -489,7 +489,7 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
     const std::pair<const char*, QByteArray> files[] { { "truncated.png", png.left(png.size() / 2) },
         { "truncated.jpg", jpg.left(jpg.size() / 2) }, { "png named.jpg", png }, { "zero.png", {} },
         { "text.png", "this is not an image at all" }, { "bomb.png", TestImages::pngHeader(100000, 100000) },
-        { "just over.png", TestImages::pngHeader(20000, 12501) } };
+        { "just over.png", TestImages::pngHeader(20000, 12501) }, { "tall.png", TestImages::pngHeader(12501, 20000) } };
     for (const auto& [name, data] : files)
         TestEnvironment::writeFile(dir + "/" + name, data);
     QDir(dir).mkdir("folder.png");
@@ -501,7 +501,8 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
         { "folder.png", 0, 0, false, "" }, { "truncated.png", 300, 200, false, "" },
         { "truncated.jpg", 300, 200, true, "" }, { "png named.jpg", 300, 200, true, "" },
         { "bomb.png", 100000, 100000, false, "its 100000 x 100000 pixels are more than the 250 megapixels" },
-        { "just over.png", 20000, 12501, false, "its 20000 x 12501 pixels" } };
+        { "just over.png", 20000, 12501, false, "its 20000 x 12501 pixels" },
+        { "tall.png", 12501, 20000, false, "its 12501 x 20000 pixels" } };
     for (const auto& [name, width, height, picture, error] : cases) {
         SCOPED_TRACE(name.toStdString());
         CapturedOutput out;
