@@ -1,6 +1,5 @@
 #include "app/MenuCommands.h"
 
-#include "view/ZoomStep.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,9 +58,10 @@ MenuCommands::MenuCommands(
     m_sidebar->setEnabled(m_sidebarWidget != nullptr);
     connect(m_sidebar, &QAction::triggered, this, &MenuCommands::toggleSidebar);
 
-    connect(&m_shared.boundingBoxManager, &ObservableObject::changed, this, &MenuCommands::refresh);
-    connect(&m_shared.imageManager, &ObservableObject::changed, this, &MenuCommands::refresh);
-    // The states follow the model one event-loop pass late; a menu that opens is always right.
+    connect(&m_shared.boundingBoxManager, &BoundingBoxManager::commandsChanged, this, &MenuCommands::refresh);
+    connect(&m_shared.boundingBoxManager, &BoundingBoxManager::selectionChanged, this, &MenuCommands::refresh);
+    connect(&m_shared.imageManager, &ImageManager::imagesChanged, this, &MenuCommands::refresh);
+    // The states follow the managers' signals; a menu that opens reads them again all the same.
     for (QMenu* menu : { m_editMenu, m_viewMenu })
         connect(menu, &QMenu::aboutToShow, this, &MenuCommands::refresh);
     refresh();

@@ -123,11 +123,8 @@ void BoundingBoxManager::addDrawnBox(const BoxPtr& box, std::int64_t imageIndex,
     if (!box || !boxesOf(imageIndex))
         return;
     m_editorOrigin = origin;
-    toShowInfoUI.set(true);
     appendBox(box, imageIndex);
-    currentSelectedBox.set(boxesOf(imageIndex)->back());
-    currentSelectedBoxColor.set(Palette::blue);
-    emit selectionChanged();
+    select(box);
 }
 
 void BoundingBoxManager::forgetEditorOrigin(const void* origin)

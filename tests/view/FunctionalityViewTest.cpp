@@ -19,6 +19,7 @@
 #include <QBarSet>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
@@ -153,6 +154,9 @@ TEST(FunctionalityView, BoxDetailsShowTheSelectedBoxWhileTheCurrentImageShowsABo
     EXPECT_EQ(p.boxCard(), "cat (12.0,7.3) (30.0,40.0) True");
     p.selectedBox(0, { 7.24, -0.04 }, { 0.05, 1234.56 }, "", false);
     EXPECT_EQ(p.boxCard(), " (7.2,-0.0) (0.1,1234.6) False");
+    p.selectedBox(0, { 0, 0 }, { 1e100, 1 }, "far", false); // a corner from an edited or loaded file
+    EXPECT_TRUE(QRegularExpression(R"(^far \(0\.0,0\.0\) \(1\d{100}\.0,1\.0\) False$)").match(p.boxCard()).hasMatch())
+        << p.boxCard().toStdString();
 
     // The card follows the box through the editor's Save, a drag and a zoom step, with no click on it.
     BoxPtr box = p.boundingBoxManager.currentSelectedBox;

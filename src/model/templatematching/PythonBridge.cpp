@@ -82,15 +82,13 @@ bool runScript(const QString& what, const QString& stopped, QString* error, Scri
             error);
         return false;
     }
-    if (run->isCancelled()) {
-        report(stopped + QStringLiteral(" was cancelled."), error);
-        return false;
-    }
-    if (const auto failure = run->failure()) {
-        report(what + QStringLiteral(". ") + *failure, error);
-        return false;
-    }
-    return true;
+    // A run that finished its work counts, even when Cancel came too late to stop it.
+    const auto failure = run->failure();
+    if (!failure)
+        return true;
+    report(run->isCancelled() ? stopped + QStringLiteral(" was cancelled.") : what + QStringLiteral(". ") + *failure,
+        error);
+    return false;
 }
 } // namespace
 

@@ -43,8 +43,11 @@ void CanvasState::setMatchClicked(bool clicked)
 
 void CanvasState::imagesChanged()
 {
+    // With the last image gone, whichever way it was closed, the field reads 0.
     if (m_images.imageCount() > 0)
         refreshIndexTexts();
+    else
+        setTextFieldText(QStringLiteral("0"));
     currentImageChanged();
 }
 

@@ -75,8 +75,6 @@ void CanvasView::deleteCurrentImage()
     if (!images.hasCurrentImage())
         return;
     images.removeCurrentImage();
-    if (images.imageCount() == 0)
-        m_state->setTextFieldText(QStringLiteral("0"));
 }
 
 void CanvasView::mousePressEvent(QMouseEvent* event)

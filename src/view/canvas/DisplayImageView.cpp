@@ -109,10 +109,12 @@ void DisplayImageView::placeLayers()
     m_prompt->setGeometry(rect());
     const bool empty = m_shared.imageManager.imageCount() == 0;
     m_prompt->setVisible(empty);
-    if (empty)
+    // The drawn copy is kept while images are open (it follows the picture by its cache key), so a pan
+    // or zoom does not convert a large picture again; with none left it goes.
+    if (empty) {
         m_prompt->raise();
-    else
         m_displayImage = {};
+    }
 }
 
 void DisplayImageView::resizeEvent(QResizeEvent* event)

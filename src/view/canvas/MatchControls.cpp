@@ -181,7 +181,7 @@ void MatchControls::startMatching()
     const double scaleFactor = first ? first->scaleFactor() : 1.0;
     // Encoded, so that a path with "#", "%" or "?" in it still names the file.
     if (!boxes.updateMatchedBox(QUrl::fromLocalFile(*result).toString(QUrl::FullyEncoded), scaleFactor,
-            images.allCurrentScaleFactors.get()[size_t(cur)], &error))
+            images.currentZoom(), &error))
         showFailure(QStringLiteral("The matching script's result cannot be used, and the boxes stay as they were.\n\n")
             + error);
 }

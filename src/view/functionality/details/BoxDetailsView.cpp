@@ -28,7 +28,8 @@ QColor srgb(double red, double green, double blue)
 // The shortest text that reads back as the same number, with at least one decimal.
 QString numberText(double value)
 {
-    char buffer[64];
+    // Room for the widest finite double written out in full (309 digits and a sign).
+    char buffer[400];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
     QString text = QString::fromLatin1(buffer, end - buffer);
     if (std::isfinite(value) && !text.contains(QLatin1Char('.')))
