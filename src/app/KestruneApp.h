@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SignalQuit.h"
 #include "view/QtFileDialogs.h"
 #include "view/SharedObjects.h"
 #include "viewmodel/BoundingBoxManager.h"
@@ -35,5 +36,6 @@ private:
     CursorManager m_cursorManager;
     MatchSetting m_matchSetting;
     QtFileDialogs m_fileDialogs;
+    SignalQuit m_signalQuit;
     std::vector<QPointer<ContentView>> m_windows;
 };

@@ -1,6 +1,7 @@
 #include "model/ImageProperty.h"
 
 #include "model/Identity.h"
+#include "model/RegularFile.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -36,14 +37,44 @@ ImageProperty::ImageProperty(QUrl path, double previous, double current)
 
 QString ImageProperty::getImageName() const { return QFileInfo(imagePath.toLocalFile()).fileName(); }
 
-void ImageProperty::imageDimensions()
+// The pixel size its header gives (no decode); invalid, with the reason, when it gives none.
+QSize ImageProperty::fileDimensions(QString* reason) const
 {
-    // The header alone: no decode.
-    QImageReader reader(imagePath.toLocalFile());
+    const QString path = imagePath.toLocalFile();
+    if (QString problem = regularFileProblem(path); !problem.isEmpty()) {
+        *reason = problem;
+        return {};
+    }
+    QImageReader reader(path);
     readByContent(reader);
     const QSize size = reader.size();
     if (!size.isValid())
+        *reason = reader.errorString();
+    return size;
+}
+
+QString ImageProperty::changedOnDisk() const
+{
+    QString reason;
+    const QSize size = fileDimensions(&reason);
+    if (!size.isValid())
+        return QStringLiteral("The image file %1 cannot be read any more: %2.").arg(imagePath.toLocalFile(), reason);
+    if (size.width() == originalWidth && size.height() == originalHeight)
+        return {};
+    return QStringLiteral("The image file %1 has changed since it was opened: it now has %2 x %3 pixels, not %4 x %5.")
+        .arg(imagePath.toLocalFile())
+        .arg(size.width())
+        .arg(size.height())
+        .arg(originalWidth)
+        .arg(originalHeight);
+}
+
+void ImageProperty::imageDimensions()
+{
+    const QSize size = fileDimensions(&readError);
+    if (!size.isValid())
         return;
+    readError.clear();
     originalWidth = size.width();
     originalHeight = size.height();
     if (originalWidth * originalHeight > maxPixels)
@@ -57,6 +88,10 @@ void ImageProperty::getNSImage()
 {
     if (originalWidth * originalHeight > maxPixels)
         return;
+    if (QString problem = regularFileProblem(imagePath.toLocalFile()); !problem.isEmpty()) {
+        readError = problem;
+        return;
+    }
     // Decoded from the file itself: no copy of its bytes in memory beside the picture.
     QImageReader reader(imagePath.toLocalFile());
     readByContent(reader);

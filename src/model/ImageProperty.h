@@ -36,11 +36,15 @@ public:
 
     // The file name with its extension, percent escapes decoded.
     QString getImageName() const;
+    // Why the file no longer holds a picture of the size it had when it was opened (replaced, gone),
+    // or empty when it still does.
+    QString changedOnDisk() const;
     // Reloads the picture, turns it grey (the grey picture stays in imageNS) and returns exactly
     // originalHeight rows of originalWidth bytes; empty when the file gives no picture.
     std::vector<std::vector<std::uint8_t>> getImageArray();
 
 private:
+    QSize fileDimensions(QString* reason) const;
     void imageDimensions();
     void getNSImage();
     void convertToGrayScale();

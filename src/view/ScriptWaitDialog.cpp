@@ -35,11 +35,29 @@ void ScriptWaitDialog::reject()
     m_giveUp->start();
 }
 
+namespace
+{
+QList<ScriptWaitDialog*>& waiting()
+{
+    static QList<ScriptWaitDialog*> dialogs;
+    return dialogs;
+}
+} // namespace
+
+bool ScriptWaitDialog::cancelAll()
+{
+    const QList<ScriptWaitDialog*> dialogs = waiting();
+    for (ScriptWaitDialog* dialog : dialogs)
+        dialog->reject();
+    return !dialogs.isEmpty();
+}
+
 void ScriptWaitDialog::wait(ScriptRun& run)
 {
     if (run.isFinished())
         return;
     m_run = &run;
+    waiting().append(this);
     QEventLoop loop;
     // The worker's hook runs on its own thread: it only posts the wake-up.
     run.setFinishedHook([&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
@@ -66,6 +84,7 @@ void ScriptWaitDialog::wait(ScriptRun& run)
     m_giveUp->stop();
     hide();
     m_run = nullptr;
+    waiting().removeOne(this);
 }
 
 bool ScriptWaitDialog::eventFilter(QObject* watched, QEvent* event)

@@ -26,6 +26,8 @@ public:
 
     // Escape and closing the window cancel too; the window stays until the script has stopped.
     void reject() override;
+    // Cancels every script being waited for; whether there was any.
+    static bool cancelAll();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -75,7 +75,10 @@ public:
     // cannot be read or names no list changes nothing: false, with the printed reason in *error.
     bool updateMatchedBox(
         const QString& fileUrlText, double scaleFactor = 1.0, double imageScale = 1.0, QString* error = nullptr);
-    // Reads the file a "file://" URL text names; nothing (and a printed reason, also in *error) when it cannot.
+    // Millions of boxes, yet far from filling the memory.
+    static constexpr qint64 maxBoxFileBytes = qint64(512) << 20;
+    // Reads the regular file of at most maxBoxFileBytes that a "file://" URL text names; nothing (and a
+    // printed reason, also in *error) when it cannot.
     std::optional<JSONData> loadJSON(const QString& fileUrlText, QString* error = nullptr);
     BoxList removeNonTemplateBoxes(std::int64_t imageIndex, const BoxList& boxes) const;
 

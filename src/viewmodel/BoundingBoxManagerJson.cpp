@@ -1,5 +1,7 @@
 #include "viewmodel/BoundingBoxManager.h"
 
+#include "model/RegularFile.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -9,6 +11,9 @@
 namespace
 {
 void print(const QString& line) { std::cout << line.toStdString() << std::endl; }
+
+// A NUL in a name a script gave would end the line it is printed on.
+QString shownPath(QString path) { return path.replace(QChar(u'\0'), QStringLiteral("\\0")); }
 
 bool writeFile(const QUrl& file, const QByteArray& bytes, QString* error)
 {
@@ -80,11 +85,11 @@ std::optional<JSONData> BoundingBoxManager::loadJSON(const QString& fileUrlText,
     if (!url.isValid() || !url.isLocalFile())
         return fail(QStringLiteral("Cannot read the JSON box file: \"%1\" is not a file URL").arg(fileUrlText));
     const QString path = url.toLocalFile();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Cannot read the JSON box file %1: %2").arg(path, file.errorString()));
     QString reason;
-    auto data = decodeJSONData(file.readAll(), &reason);
+    const std::optional<QByteArray> bytes = readRegularFile(path, maxBoxFileBytes, &reason);
+    if (!bytes)
+        return fail(QStringLiteral("Cannot read the JSON box file %1: %2").arg(shownPath(path), reason));
+    auto data = decodeJSONData(*bytes, &reason);
     if (!data)
         return fail(QStringLiteral("Cannot read the JSON box file %1: %2").arg(path, reason));
     return data;

@@ -28,6 +28,7 @@
 #include <map>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -404,6 +405,22 @@ TEST(JsonBoxFile, ReadingIsStrict)
     EXPECT_FALSE(t.m.loadJSON("not a url at all"));
     EXPECT_TRUE(out.has("missing.json") && out.has("not a file URL")) << out.text();
 
+    // Only a regular file of a sane size is read, at once: a pipe nobody writes to, an endless device,
+    // a sparse file of 3 GB, and a name cut short at a NUL, which would read the file before it.
+    ASSERT_EQ(mkfifo(QFile::encodeName(t.path("pipe.json")).constData(), 0600), 0);
+    QFile sparse(t.path("sparse.json"));
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(3) << 30));
+    const QString good = t.file("good.json", R"({"imageName":"a","imageIndex":0,"shapes":[]})");
+    const std::pair<QString, std::string> special[] { { t.url("pipe.json").toString(), "a named pipe" },
+        { "file:///dev/zero", "a character device" },
+        { t.url("sparse.json").toString(), "3.0 GB, more than the 512.0 MB" },
+        { QUrl::fromLocalFile(t.path("good.json") + QChar(u'\0') + "x").toString(QUrl::FullyEncoded), "NUL" } };
+    for (const auto& [url, reason] : special) {
+        EXPECT_FALSE(t.m.loadJSON(url)) << url.toStdString();
+        EXPECT_TRUE(out.has(reason)) << out.text();
+    }
+    EXPECT_TRUE(t.m.loadJSON(good));
+
     // A byte order mark, escaped keys, deep nesting where nothing is read, "-0" as the integer 0, an
     // underflow as 0, and a NUL byte after the object, which ends the text.
     QByteArray odd = "\xEF\xBB\xBF{\"imag\\u0065Name\":\"\\u00e9\\ud83d\\ude00\",\"imageIndex\":0,\"deep\":";
@@ -493,12 +510,14 @@ TEST(ImageProperty, ReadsAFileOrGivesARecordWithTheReasonAndHugeHeadersAreNotDec
     for (const auto& [name, data] : files)
         TestEnvironment::writeFile(dir + "/" + name, data);
     QDir(dir).mkdir("folder.png");
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir + "/pipe.png").constData(), 0600), 0);
     TestImages::write(dir, "a.b.png", 5, 3, QColor(90, 90, 90));
 
     // Name, size from the header, whether a picture is read (a truncated JPEG is filled in), a part of the error.
     const std::tuple<QString, int, int, bool, QString> cases[] { { "a.b.png", 5, 3, true, "" },
-        { "missing.png", 0, 0, false, "not found" }, { "zero.png", 0, 0, false, "" }, { "text.png", 0, 0, false, "" },
-        { "folder.png", 0, 0, false, "" }, { "truncated.png", 300, 200, false, "" },
+        { "missing.png", 0, 0, false, "No such file" }, { "zero.png", 0, 0, false, "" },
+        { "text.png", 0, 0, false, "" }, { "folder.png", 0, 0, false, "a folder" },
+        { "pipe.png", 0, 0, false, "a named pipe" }, { "truncated.png", 300, 200, false, "" },
         { "truncated.jpg", 300, 200, true, "" }, { "png named.jpg", 300, 200, true, "" },
         { "bomb.png", 100000, 100000, false, "its 100000 x 100000 pixels are more than the 250 megapixels" },
         { "just over.png", 20000, 12501, false, "its 20000 x 12501 pixels" },

@@ -65,10 +65,22 @@ public:
     void wait(ScriptRun& run) override { run.waitUntilFinished(); }
 };
 
+// A cancelled run that did not stop. While it lasts no other run starts: one stuck in native code
+// holds the interpreter lock, and a new run would wait for it with the window blocked.
+std::shared_ptr<ScriptRun> leftRunning;
+
 // Runs work on a worker thread while the waiter waits; false, with the failure reported, when it
-// fails, is cancelled, or is left running.
+// fails, is cancelled, is left running, or cannot start because an earlier run is still going.
 bool runScript(const QString& what, const QString& stopped, QString* error, ScriptWaiter* waiter, ScriptRun::Work work)
 {
+    if (leftRunning && !leftRunning->isFinished()) {
+        report(what
+                + QStringLiteral(": the previous script is still running, so nothing was started. Try again "
+                                 "when it has finished."),
+            error);
+        return false;
+    }
+    leftRunning.reset();
     const PythonApi* api = interpreter(what, error);
     if (!api)
         return false;
@@ -76,6 +88,7 @@ bool runScript(const QString& what, const QString& stopped, QString* error, Scri
     BlockingWaiter blocking;
     (waiter ? waiter : &blocking)->wait(*run);
     if (!run->isFinished()) {
+        leftRunning = run;
         report(stopped
                 + QStringLiteral(" did not stop when it was cancelled. It was left running, and whatever it "
                                  "does now is not used."),
@@ -134,7 +147,15 @@ bool saveBoxes(
 
 std::optional<QString> pythonExecutable(QString* error)
 {
+    // It never changes, and once known it is never waited for behind a script left running.
+    static std::optional<QString> known;
+    if (known)
+        return known;
     const QString what = QStringLiteral("Cannot ask Python for its executable");
+    if (leftRunning && !leftRunning->isFinished()) {
+        report(what + QStringLiteral(": a script is still running."), error);
+        return std::nullopt;
+    }
     const PythonApi* api = interpreter(what, error);
     if (!api)
         return std::nullopt;
@@ -144,7 +165,8 @@ std::optional<QString> pythonExecutable(QString* error)
         const PyRef value = py.attr(py.import("sys"), "executable", QStringLiteral("sys"));
         const bool isText = api->PyObject_IsInstance(value.get(), api->PyUnicode_Type) == 1;
         api->PyErr_Clear();
-        return isText ? py.text(value, QStringLiteral("sys.executable")) : QString();
+        known = isText ? py.text(value, QStringLiteral("sys.executable")) : QString();
+        return known;
     } catch (const PythonError& failure) {
         report(what + QStringLiteral(". ") + failure.message, error);
         return std::nullopt;

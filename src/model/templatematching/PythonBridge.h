@@ -14,7 +14,8 @@ class ScriptWaiter;
 // The scripts are those of scriptsFolder, or the bundled ones while it is empty: the folder goes
 // first on the module search path, and the script modules are imported again whenever the folder
 // differs from the last call's. The script code runs on a worker thread while the waiter (or, when
-// none is given, the calling thread) waits for it; the waiter may cancel it.
+// none is given, the calling thread) waits for it; the waiter may cancel it. A cancelled script that
+// does not stop is left running, and until it ends every call fails at once saying so.
 
 // Matches the template boxes of a JSON box file against an image (both "file://" URL texts) and
 // returns the plain path of the script's JSON box file of matches.

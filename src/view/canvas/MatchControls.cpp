@@ -141,6 +141,16 @@ void MatchControls::startMatching()
         return;
     const std::int64_t cur = images.currentImageIndex;
     const QString name = image->getImageName();
+    // The script reads the file, not the picture on screen: matches in another picture's pixels
+    // would land in the wrong places.
+    const auto imageChanged = [&] {
+        const QString change = image->changedOnDisk();
+        if (!change.isEmpty())
+            showFailure(change + QStringLiteral(" Nothing was matched; open the image again to match it."));
+        return !change.isEmpty();
+    };
+    if (imageChanged())
+        return;
 
     QString error;
     const QString exchangePath = exchangeFilePath(name, &error);
@@ -164,7 +174,8 @@ void MatchControls::startMatching()
             m_shared.matchSetting.threshold, m_shared.matchSetting.pythonLibrary, &error, &waiting);
     m_matching = false;
     // A script may name any file as its result: only one it wrote into our own folder is removed.
-    const bool ours = result && isInExchangeFolder(*result) && *result != image->imagePath.toLocalFile();
+    const bool ours = result && !result->contains(QChar(u'\0')) && isInExchangeFolder(*result)
+        && *result != image->imagePath.toLocalFile();
     removeLater(exchangePath, claim, ours ? *result : QString());
     if (waiting.wasCancelled()) {
         // Stopped as asked: the boxes stay as they were, and only a script left running is news.
@@ -176,12 +187,15 @@ void MatchControls::startMatching()
         showFailure(error);
         return;
     }
+    // Replaced while the script ran.
+    if (imageChanged())
+        return;
     // disableButton() has seen this first box, and no input reached the window since.
     const BoxPtr first = boxes.boxAt(0, cur);
     const double scaleFactor = first ? first->scaleFactor() : 1.0;
     // Encoded, so that a path with "#", "%" or "?" in it still names the file.
-    if (!boxes.updateMatchedBox(QUrl::fromLocalFile(*result).toString(QUrl::FullyEncoded), scaleFactor,
-            images.currentZoom(), &error))
+    if (!boxes.updateMatchedBox(
+            QUrl::fromLocalFile(*result).toString(QUrl::FullyEncoded), scaleFactor, images.currentZoom(), &error))
         showFailure(QStringLiteral("The matching script's result cannot be used, and the boxes stay as they were.\n\n")
             + error);
 }

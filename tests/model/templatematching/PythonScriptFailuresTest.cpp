@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <chrono>
 #include <thread>
 
@@ -16,21 +18,24 @@ namespace
 {
 // The template URL text tells the fake matcher how to behave.
 const QByteArray fakeMatcher = R"(
-import sys, threading, time
+import ctypes, os, sys, threading, time
 
 class TemplateMatcher:
     def __init__(self, template_url, image_url):
         if "raise-init" in template_url: raise RuntimeError("refused " + image_url)
-        self.mode = template_url
+        self.mode, self.image = template_url, image_url
 
     def match_template(self, threshold):
         if self.mode == "raise-match": raise KeyError("in match_template")
         while self.mode == "loop": pass
-        while self.mode == "stubborn":
+        # Swallows every interrupt while the file the image names is there.
+        while self.mode == "stubborn" and os.path.exists(self.image):
             try:
                 time.sleep(0.01)
             except BaseException:
                 pass
+        # Native code that keeps the interpreter lock for as many seconds as the image names.
+        if self.mode == "native": ctypes.PyDLL(None).sleep(int(self.image))
         where = "caller" if threading.current_thread() is threading.main_thread() else "worker"
         echo = "%r %s %d" % (threshold, where, sys.path.count(self.mode[5:]))
         self.json_file_name = {"number": 42, "plain": "/plain/path ü.json"}.get(self.mode, echo)
@@ -110,11 +115,27 @@ TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
     EXPECT_FALSE(cancelling.gaveUp);
     EXPECT_EQ(error, "The matching script was cancelled.");
     EXPECT_EQ(getBoxes("echo:" + scripts, "i", 0.5, scripts, &error), QStringLiteral("0.5 worker 1"));
-    EXPECT_FALSE(getBoxes("stubborn", "i", 0.6, scripts, &error, &cancelling));
-    EXPECT_TRUE(cancelling.gaveUp);
-    EXPECT_TRUE(error.startsWith("The matching script did not stop when it was cancelled.")) << error.toStdString();
-
-    // Still alive and well.
-    EXPECT_EQ(getBoxes("plain", "i", 0.6, scripts), QString::fromUtf8("/plain/path ü.json"));
+    // Until it ends, no script starts and each call says so at once; then all works again.
+    const QString running = TestEnvironment::writeFile(TestEnvironment::makeTempDir() + "/running");
+    for (const auto& [mode, image] : { std::pair { "stubborn", running }, { "native", QStringLiteral("2") } }) {
+        SCOPED_TRACE(mode);
+        EXPECT_FALSE(getBoxes(mode, image, 0.6, scripts, &error, &cancelling));
+        EXPECT_TRUE(cancelling.gaveUp);
+        EXPECT_TRUE(error.startsWith("The matching script did not stop when it was cancelled.")) << error.toStdString();
+        EXPECT_FALSE(getBoxes("plain", "i", 0.6, scripts, &error));
+        EXPECT_EQ(error,
+            "Template matching failed: the previous script is still running, so nothing was started. Try again "
+            "when it has finished.");
+        EXPECT_FALSE(saveBoxes("/a.json", "/b.csv", scripts, &error));
+        EXPECT_TRUE(error.startsWith("CSV export failed: the previous script is still running")) << error.toStdString();
+        QFile::remove(running);
+        std::optional<QString> after;
+        for (int k = 0; k < 100 && !after; ++k) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            CapturedOutput quiet;
+            after = getBoxes("plain", "i", 0.6, scripts);
+        }
+        EXPECT_EQ(after, QString::fromUtf8("/plain/path ü.json"));
+    }
     EXPECT_FALSE(PythonRuntime::instance().loadedLibrary().isEmpty());
 }
