@@ -207,12 +207,18 @@ TEST(MenuCommands, DeleteUndoAndPasteActOnTheCurrentImage)
     }
     EXPECT_FALSE(action(w.window, "Delete")->isEnabled());
 
-    // Undo restores the latest deletion first, shows its image and selects nothing.
-    w.images.currentImageIndex.set(1);
+    // Undo restores the latest deletion first, shows its image, with its number in the index field,
+    // and selects nothing.
+    auto* index = w.window->canvas()->findChild<QLineEdit*>();
+    ASSERT_TRUE(index);
+    w.images.showImage(0);
+    w.key(Qt::Key_Right, Qt::NoModifier, nullptr);
+    ASSERT_EQ(index->text(), "2");
     w.key(Qt::Key_Z);
     EXPECT_TRUE(onZero->toShow());
     EXPECT_FALSE(onTwo->toShow());
     EXPECT_EQ(w.images.currentImageIndex.get(), 0);
+    EXPECT_EQ(index->text(), "1");
     EXPECT_EQ(w.boxes.currentSelectedBox.get(), nullptr);
 
     // The copy buffer holds the box itself: a later move of it is what gets pasted.

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -62,7 +63,8 @@ private:
 
     QString m_answer;
     QTimer m_timer;
-    QMessageBox* m_last = nullptr;
+    // Guarded: the next alert may be made at the address of one already gone.
+    QPointer<QMessageBox> m_last;
     QList<Seen> m_seen;
     static inline int s_waiting = 0;
 };

@@ -21,6 +21,7 @@
 #include <set>
 #include <tuple>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -197,7 +198,7 @@ namespace
 {
 // A matcher of the test's own: the file "case" beside it says what it does, and with what text.
 const QByteArray fakeMatcher = R"(
-import os, tempfile, urllib.parse
+import os, shutil, tempfile, urllib.parse
 
 def path(url):
     return urllib.parse.unquote(urllib.parse.urlsplit(url).path)
@@ -217,6 +218,12 @@ class TemplateMatcher:
             self.json_file_name = self.image if self.text == b"image" else self.text.decode()
         elif self.kind == b"raise":
             raise RuntimeError(self.text.decode())
+        elif self.kind == b"swap":
+            # Another picture in the image's place while it runs, and a match in it.
+            shutil.copyfile(self.text.decode(), self.image)
+            handle, self.json_file_name = tempfile.mkstemp(suffix=".json", dir=os.path.dirname(self.template))
+            os.write(handle, b'{"imageName":"x","imageIndex":0,"shapes":[{"label":"s","bboxCoord":[[1,2],[3,4]]}]}')
+            os.close(handle)
         else:
             while True:
                 pass
@@ -275,6 +282,8 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
     const QByteArray foreignBytes
         = R"({"imageName":"x","imageIndex":0,"shapes":[{"label":"f","bboxCoord":[[1,2],[3,4]]}]})";
     writeFile(foreign, foreignBytes);
+    const QString pipe = s.dir + QStringLiteral("/pipe.json");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
 
     const QString unusable = QStringLiteral("The matching script's result cannot be used");
     const struct {
@@ -290,6 +299,9 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
           R"({"label":"b","bboxCoord":[[1.7e308,1],[2,3]]},{"label":"c","bboxCoord":[[1e300,-1e300],[2,3]]}]})",
             {}, 1 },
         { "name image", unusable, -1 }, { "name " + foreign.toUtf8(), {}, 1 },
+        // Never waited for, nor cut short at a NUL to read the file before it.
+        { "name " + pipe.toUtf8(), "a named pipe, not a regular file", -1 },
+        { "name " + foreign.toUtf8() + QByteArray("\0x", 2), "NUL", -1 },
         { "raise boom", "RuntimeError: boom", -1 }, // the script's own failures are the runtime tests'
     };
     for (const auto& c : cases) {
@@ -307,6 +319,29 @@ TEST_F(MatchControlsTest, BadResultsAndScriptsLeaveTheBoxesAndEveryOtherFileAlon
             EXPECT_EQ(s.boxes(), before) << c.script.constData();
         else
             EXPECT_EQ(s.matches().size(), size_t(c.matches)) << c.script.constData();
+    }
+    {
+        // A picture of another size in the image's file, before or while the script runs: told, and nothing
+        // is placed.
+        const QString smaller = s.dir + QStringLiteral("/smaller.png");
+        ASSERT_TRUE(TestImages::noise(100, 80, 4).save(smaller));
+        writeFile(scripts + "/case", "write " + foreignBytes);
+        const std::vector<BoxPtr> unchanged = s.boxes();
+        AlertAnswerer changed(QStringLiteral("OK"));
+        QFile::remove(imagePath);
+        QFile::copy(smaller, imagePath);
+        s.click("Match");
+        writeFile(imagePath, picture);
+        writeFile(scripts + "/case", "swap " + smaller.toUtf8());
+        s.click("Match");
+        writeFile(imagePath, picture);
+        ASSERT_EQ(changed.seen().size(), 2);
+        for (const auto& alert : changed.seen())
+            EXPECT_TRUE(alert.text.contains(imagePath
+                + " has changed since it was opened: it now has 100 x 80 pixels, "
+                  "not 320 x 220. Nothing was matched"))
+                << alert.text.toStdString();
+        EXPECT_EQ(s.boxes(), unchanged);
     }
     // A script that loops: the wait window comes after a while, no key typed into the canvas's index
     // field arrives meanwhile, and its "Cancel" (whose texts the e2e run presses) stops the script.

@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace
 {
 using TestEnvironment::readFile;
@@ -254,6 +256,11 @@ TEST(SidebarView, EntriesStartFivePointsFromTheLeadingEdgeAndGrowUnderThePointer
 
 TEST(SavePopover, SavesWaitForAShownBoxWriteTheCurrentImagesShownBoxesInImagePixelsAndShowFailures)
 {
+    // New files get the mode this mask gives, whatever the test was started with.
+    const struct Umask {
+        mode_t previous = umask(022);
+        ~Umask() { umask(previous); }
+    } mask;
     Save s;
     EXPECT_FALSE(s.popover.jsonSection()->isEnabled());
     EXPECT_TRUE(s.popover.csvText()->isEnabled()); // only the CSV button is disabled
@@ -303,6 +310,12 @@ TEST(SavePopover, SavesWaitForAShownBoxWriteTheCurrentImagesShownBoxesInImagePix
         "imageName,imageIndex,label,x1,y1,x2,y2\r\n"
         "cat.small.png,1,other image,1.0,1.0,2.0,2.5\r\n");
     EXPECT_EQ(s.caches(), cachesBefore);
+    for (const char* name : { "/boxes.json", "/table.csv" }) {
+        struct stat file {
+        };
+        ASSERT_EQ(stat(QFile::encodeName(s.dir + name).constData(), &file), 0);
+        EXPECT_EQ(file.st_mode & 0777, 0644u) << name;
+    }
 
     // A failed save is shown and keeps the earlier file.
     const QString earlier = s.dir + QStringLiteral("/earlier #1 %20?ü");

@@ -67,6 +67,10 @@ struct CancellingWaiter : ScriptWaiter {
 
 TEST(PythonScriptFailures, EachFailureIsAMessageAndTheProcessGoesOn)
 {
+    // A matcher of the same name already on the path: the chosen folder's comes first.
+    const QString decoy = TestEnvironment::makeTempDir();
+    TestEnvironment::writeFile(decoy + "/templateMatcher.py", "raise RuntimeError('the decoy ran')\n");
+    setenv("PYTHONPATH", QFile::encodeName(decoy).constData(), 1);
     ASSERT_TRUE(TestPython::start(QString())); // our own search
     const QString scripts = scriptsFolder(fakeMatcher);
 
