@@ -8,6 +8,15 @@
 struct PyObject;
 using PySize = std::ptrdiff_t; // Py_ssize_t
 
+// What a step of the configured start-up returned; the same layout from 3.8 on. _type 0 is success,
+// 1 an error (err_msg, said by func), 2 a request to exit with exitcode.
+struct PyStatus {
+    int _type;
+    const char* func;
+    const char* err_msg;
+    int exitcode;
+};
+
 struct PythonApi {
     // Start-up.
     void (*Py_InitializeEx)(int initSignals);
@@ -15,6 +24,12 @@ struct PythonApi {
     void (*Py_SetProgramName)(const wchar_t* name); // absent from some builds; then not called
     wchar_t* (*Py_DecodeLocale)(const char* text, std::size_t* size);
     void* (*PyEval_SaveThread)();
+    // The configured start (3.8 on), which returns its failure where Py_InitializeEx ends the process.
+    // All four or none; the PyConfig is opaque to us, as its layout changes between versions.
+    void (*PyConfig_InitPythonConfig)(void* config);
+    PyStatus (*PyConfig_SetBytesArgv)(void* config, PySize argc, char* const* argv);
+    PyStatus (*Py_InitializeFromConfig)(const void* config);
+    void (*PyConfig_Clear)(void* config);
 
     // Stopping a script: an exception raised in another thread at its next Python instruction.
     unsigned long (*PyThread_get_thread_ident)();

@@ -5,6 +5,11 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <array>
+#include <climits>
+#include <csignal>
+#include <cstddef>
+
 #include <dlfcn.h>
 
 namespace
@@ -59,7 +64,35 @@ QStringList resolveAll(void* handle, PythonApi& api)
         missing << QStringLiteral("_Py_NoneStruct");
     // Deprecated, but still exported by every Python 3 we know; without it the prefix is guessed.
     resolve(handle, "Py_SetProgramName", api.Py_SetProgramName);
+    if (!(resolve(handle, "PyConfig_InitPythonConfig", api.PyConfig_InitPythonConfig)
+            && resolve(handle, "PyConfig_SetBytesArgv", api.PyConfig_SetBytesArgv)
+            && resolve(handle, "Py_InitializeFromConfig", api.Py_InitializeFromConfig)
+            && resolve(handle, "PyConfig_Clear", api.PyConfig_Clear)))
+        api.Py_InitializeFromConfig = nullptr;
     return missing;
+}
+
+// A path as messages show it: a 10 MB one must not make a 10 MB message.
+QString shown(QString path)
+{
+    constexpr qsizetype half = 100;
+    path.replace(QChar(0), QStringLiteral("\\0"));
+    return path.size() <= 2 * half ? path : path.left(half) + QStringLiteral("…") + path.right(half);
+}
+
+// Why path cannot name a file, checked before dlopen: it stops at a NUL (and would load another file),
+// and glibc copies the name onto the stack, where a few megabytes overflow it.
+QString unusablePath(const QString& path)
+{
+    if (path.contains(QChar(0)))
+        return QStringLiteral("the path contains a NUL character");
+    const QByteArray bytes = QFile::encodeName(path);
+    if (bytes.size() >= PATH_MAX)
+        return QStringLiteral("the path is longer than %1 bytes").arg(PATH_MAX - 1);
+    for (const QByteArray& name : bytes.split('/'))
+        if (name.size() > NAME_MAX)
+            return QStringLiteral("a name in the path is longer than %1 bytes").arg(NAME_MAX);
+    return {};
 }
 
 QString lastDlError()
@@ -137,9 +170,67 @@ Installation installationOf(const QString& library)
         if (!found)
             result.problem = QStringLiteral("The Python library %1 has no standard library under %2 "
                                             "(lib/python%3/os.py is missing)")
-                                 .arg(library, prefix.path(), version);
+                                 .arg(shown(library), shown(prefix.path()), version);
     }
     return result;
+}
+
+// Python's start installs its own handlers (SIGINT, SIGPIPE); the program's are put back after it.
+class SavedSignals
+{
+public:
+    SavedSignals()
+    {
+        for (int signal = 1; signal < NSIG; ++signal)
+            m_saved[signal]
+                = signal != SIGKILL && signal != SIGSTOP && sigaction(signal, nullptr, &m_actions[signal]) == 0;
+    }
+    ~SavedSignals()
+    {
+        for (int signal = 1; signal < NSIG; ++signal)
+            if (m_saved[signal])
+                sigaction(signal, &m_actions[signal], nullptr);
+    }
+    SavedSignals(const SavedSignals&) = delete;
+    SavedSignals& operator=(const SavedSignals&) = delete;
+
+private:
+    std::array<struct sigaction, NSIG> m_actions {};
+    std::array<bool, NSIG> m_saved {};
+};
+
+QString describe(const PyStatus& status)
+{
+    if (status._type == 2)
+        return QStringLiteral("it asked to exit with status %1").arg(status.exitcode);
+    const QString message = QString::fromUtf8(status.err_msg ? status.err_msg : "no reason given");
+    return status.func ? QString::fromUtf8(status.func) + QStringLiteral(": ") + message : message;
+}
+
+// Starts the interpreter; empty on success, else what failed. A library with the configured start
+// returns its failure (a missing standard library, say) where Py_InitializeEx would end the process.
+QString start(const PythonApi& api, const QString& program)
+{
+    const SavedSignals saved;
+    if (!api.Py_InitializeFromConfig) {
+        api.Py_InitializeEx(0);
+        return api.Py_IsInitialized() ? QString() : QStringLiteral("Py_InitializeEx gave no reason");
+    }
+    // Larger than any version's PyConfig (448 bytes in 3.13); only Python reads and writes it.
+    struct {
+        alignas(std::max_align_t) unsigned char bytes[8192];
+    } config {};
+    api.PyConfig_InitPythonConfig(&config);
+    PyStatus status {};
+    // The prefix is found from argv[0], as from the program name.
+    QByteArray argv0 = QFile::encodeName(program);
+    char* argv[] = { argv0.data() };
+    if (!program.isEmpty())
+        status = api.PyConfig_SetBytesArgv(&config, 1, argv);
+    if (status._type == 0)
+        status = api.Py_InitializeFromConfig(&config);
+    api.PyConfig_Clear(&config);
+    return status._type == 0 ? QString() : describe(status);
 }
 } // namespace
 
@@ -181,11 +272,16 @@ bool PythonRuntime::load(QString* error)
     void* handle = nullptr;
     if (m_choice.isEmpty()) {
         handle = searchLibrary(error);
-    } else if (!(handle = openLibrary(m_choice))) {
-        QString reason = lastDlError();
-        if (reason.startsWith(m_choice + QStringLiteral(": ")))
-            reason.remove(0, m_choice.size() + 2);
-        *error = QStringLiteral("Cannot load the Python library %1: %2").arg(m_choice, reason);
+    } else {
+        QString reason = unusablePath(m_choice);
+        if (reason.isEmpty() && !(handle = openLibrary(m_choice))) {
+            reason = lastDlError();
+            if (reason.startsWith(m_choice + QStringLiteral(": ")))
+                reason.remove(0, m_choice.size() + 2);
+            reason.replace(m_choice, shown(m_choice));
+        }
+        if (!handle)
+            *error = QStringLiteral("Cannot load the Python library %1: %2").arg(shown(m_choice), reason);
     }
     if (!handle)
         return false;
@@ -194,7 +290,7 @@ bool PythonRuntime::load(QString* error)
     if (!missing.isEmpty()) {
         dlclose(handle);
         *error = QStringLiteral("%1 is not a Python 3 library: it lacks %2")
-                     .arg(m_choice.isEmpty() ? QStringLiteral("The library found") : m_choice,
+                     .arg(m_choice.isEmpty() ? QStringLiteral("The library found") : shown(m_choice),
                          missing.join(QStringLiteral(", ")));
         return false;
     }
@@ -215,9 +311,11 @@ bool PythonRuntime::load(QString* error)
             if (programName)
                 api.Py_SetProgramName(programName);
         }
-        api.Py_InitializeEx(0);
-        if (!api.Py_IsInitialized()) {
-            *error = QStringLiteral("The Python interpreter of %1 did not start").arg(library);
+        // After a failed start the interpreter is half made: nothing calls into it again.
+        if (const QString failure = start(api, installation.program); !failure.isEmpty()) {
+            *error = QStringLiteral("The Python interpreter of %1 did not start (%2).").arg(shown(library), failure);
+            if (const QString home = qEnvironmentVariable("PYTHONHOME"); !home.isEmpty())
+                *error += QStringLiteral(" PYTHONHOME is set to %1.").arg(shown(home));
             return false;
         }
         // threading takes the thread that imports it first for the main thread: this one, not a
