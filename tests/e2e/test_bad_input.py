@@ -151,7 +151,7 @@ def main(program):
         write(os.path.join(scripts, "templateMatcher.py"), MATCHER)
         write(os.path.join(scripts, "jsonToCSV.py"), CONVERTER)
         write(config, f"[General]\npythonLibrary={scripts}\n")
-        x.expected.update({"Saving the CSV file…", "Save Failed", "Match"})
+        x.expected.update({"Saving the CSV file…", "Save Failed", "Match", "Python Unavailable"})
 
         with x.step("start"):
             window = x.start(program)
