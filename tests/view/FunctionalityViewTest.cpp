@@ -15,18 +15,28 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QBarSeries>
 #include <QBarSet>
+#include <QChart>
+#include <QFontMetricsF>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLabel>
+#include <QLegend>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
+#include <QStackedBarSeries>
 #include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
 
 namespace
 {
@@ -330,6 +340,71 @@ TEST(FunctionalityView, ImageDetailsFollowTheCurrentImageAndItsShownBoxes)
     EXPECT_FALSE(p.images()->showsImage());
 }
 
+namespace
+{
+// What the open chart shows: the plot area, each set's bar as drawn, the plain texts under the plot
+// and over it and the legend's texts as rendered, all left to right in scene coordinates.
+struct DrawnChart {
+    QRectF plot;
+    std::vector<QRectF> bars;
+    std::vector<QGraphicsSimpleTextItem*> names, counts;
+    QStringList legend;
+
+    explicit DrawnChart(ClassBarChart* widget)
+    {
+        QChart* chart = widget->chart();
+        plot = chart->mapRectToScene(chart->plotArea());
+        const QList<QGraphicsItem*> items = chart->scene()->items();
+        for (QBarSet* set : widget->series()->barSets())
+            for (QGraphicsItem* item : items)
+                if (auto* bar = dynamic_cast<QGraphicsRectItem*>(item); bar && bar->brush().color() == set->color()
+                    && bar->rect().height() > 0 && plot.contains(bar->mapRectToScene(bar->rect())))
+                    bars.push_back(bar->mapRectToScene(bar->rect()));
+        const auto byX = [](QGraphicsItem* a, QGraphicsItem* b) { return a->scenePos().x() < b->scenePos().x(); };
+        for (QGraphicsItem* item : items)
+            if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item); text && text->isVisible())
+                (text->scenePos().y() >= plot.bottom() ? names : counts).push_back(text);
+        std::sort(names.begin(), names.end(), byX);
+        std::sort(counts.begin(), counts.end(), byX);
+        std::vector<QGraphicsTextItem*> entries;
+        for (QGraphicsItem* item : items)
+            if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && chart->legend()->isAncestorOf(text))
+                entries.push_back(text);
+        std::sort(entries.begin(), entries.end(), byX);
+        for (QGraphicsTextItem* entry : entries)
+            legend << entry->toPlainText();
+    }
+};
+
+// The chart shows these rows bar by bar: the name under the bar and within it, whole where it fits and
+// else cut with an ellipsis, and the count above it.
+void expectChartShows(ClassBarChart* chart, const std::vector<std::pair<QString, QString>>& rows)
+{
+    const DrawnChart drawn(chart);
+    const size_t n = rows.size();
+    // Bars, names and counts: one each per row.
+    ASSERT_EQ((std::array { drawn.bars.size(), drawn.names.size(), drawn.counts.size() }), (std::array { n, n, n }));
+    for (size_t i = 0; i < n; ++i) {
+        SCOPED_TRACE(rows[i].first.toStdString());
+        const QRectF bar = drawn.bars[i];
+        const QString name = drawn.names[i]->text();
+        if (QFontMetricsF(drawn.names[i]->font()).horizontalAdvance(rows[i].first) <= bar.width())
+            EXPECT_EQ(name, rows[i].first);
+        else
+            EXPECT_TRUE(name.endsWith(QChar(0x2026)) && name.size() > 1 && rows[i].first.startsWith(name.chopped(1)))
+                << name.toStdString();
+        const QRectF nameRect = drawn.names[i]->sceneBoundingRect();
+        EXPECT_GE(nameRect.left(), bar.left());
+        EXPECT_LE(nameRect.right(), bar.right());
+        EXPECT_GE(nameRect.top(), drawn.plot.bottom());
+        const QRectF countRect = drawn.counts[i]->sceneBoundingRect();
+        EXPECT_EQ(drawn.counts[i]->text(), rows[i].second);
+        EXPECT_LE(countRect.bottom(), bar.top());
+        EXPECT_NEAR(countRect.center().x(), bar.center().x(), 1);
+    }
+}
+} // namespace
+
 TEST(FunctionalityView, ClassStatisticsCountTheShownBoxesOfEveryImageInDescendingOrder)
 {
     Panel p;
@@ -345,37 +420,65 @@ TEST(FunctionalityView, ClassStatisticsCountTheShownBoxesOfEveryImageInDescendin
     const Rows expected { { "dog", "1" }, { "cat", "2" }, { "Cat", "1" }, { "", "1" } };
     EXPECT_EQ(statistics->shownRows(), expected);
 
-    // The chart: one bar per class in the table's order, its count above it, each in its own colour.
+    // The chart: one bar per class in the table's order, its name under it, its count above it, each
+    // in its own colour.
     p.click(statistics->chartButton());
     ASSERT_TRUE(statistics->chartPopover()->isVisible());
-    QBarSeries* series = statistics->chart()->series();
+    const QList<QBarSet*> sets = statistics->chart()->series()->barSets();
     Rows bars;
     QSet<QRgb> colours;
-    for (QBarSet* set : series->barSets()) {
-        bars.emplace_back(set->label(), QString::number(set->at(0)));
-        colours.insert(set->color().rgb());
+    for (int i = 0; i < sets.size(); ++i) {
+        bars.emplace_back(sets[i]->label(), QString::number(sets[i]->at(i)));
+        colours.insert(sets[i]->color().rgb());
     }
     EXPECT_EQ(bars, expected);
     EXPECT_EQ(colours.size(), 4);
-    EXPECT_TRUE(series->isLabelsVisible());
-    EXPECT_EQ(series->labelsPosition(), QAbstractBarSeries::LabelsOutsideEnd);
+    expectChartShows(statistics->chart(), expected);
     EXPECT_EQ(statistics->chart()->width(), 200);
 
-    // An open chart follows the counts; the widths for none, two and ten classes.
-    const struct {
-        int classes, width;
-    } widths[] = { { 0, 100 }, { 2, 100 }, { 10, 500 } };
-    for (const auto& w : widths) {
+    // An open chart follows the counts. Names are plain text, under the bar and in the legend; long
+    // ones are shortened to their bar's width, each under its own bar even where they end alike.
+    const auto showClasses = [&](const std::vector<QString>& labels) {
         for (std::int64_t image : { 0, 1 })
             for (std::int64_t k = 0; k < std::int64_t(p.boundingBoxManager.boxesOf(image)->size()); ++k)
                 if (p.boundingBoxManager.boxAt(k, image)->toShow())
                     p.boundingBoxManager.hideCurrentBox(k, image);
-        for (int i = 0; i < w.classes; ++i)
-            p.addBox(1, { 1, 1 }, { 4, 4 }, QString::number(i));
+        for (const QString& label : labels)
+            p.addBox(1, { 1, 1 }, { 4, 4 }, label);
         p.settle();
+    };
+    const QString longName = "a class name far too long for its bar";
+    const std::vector<QString> names[] = {
+        { "<b>x</b>" },
+        { "a&amp;b" },
+        { longName, longName + " too", "w" + longName, "x" + longName, "y" + longName, "z" + longName },
+    };
+    for (const std::vector<QString>& labels : names) {
+        showClasses(labels);
+        SCOPED_TRACE(labels.front().toStdString());
+        expectChartShows(statistics->chart(), statistics->shownRows());
+        // A lone class has room in the legend; it cuts what it has no room for with "...".
+        const QString entry = DrawnChart(statistics->chart()).legend.value(0);
+        if (labels.size() == 1) {
+            EXPECT_TRUE(entry == labels.front()
+                || (entry.endsWith("...") && entry.size() > 3 && labels.front().startsWith(entry.chopped(3))))
+                << entry.toStdString();
+        }
+    }
+
+    // The widths for none, two, three and ten classes.
+    const struct {
+        int classes, width;
+    } widths[] = { { 0, 100 }, { 2, 100 }, { 3, 150 }, { 10, 500 } };
+    for (const auto& w : widths) {
+        std::vector<QString> labels;
+        for (int i = 0; i < w.classes; ++i)
+            labels.push_back(QString::number(i));
+        showClasses(labels);
         EXPECT_EQ(int(statistics->shownRows().size()), w.classes);
         EXPECT_EQ(statistics->chart()->series()->count(), w.classes);
         EXPECT_EQ(statistics->chart()->width(), w.width);
+        expectChartShows(statistics->chart(), statistics->shownRows());
     }
     p.click(statistics->chartButton());
     EXPECT_FALSE(statistics->chartPopover()->isVisible());

@@ -1,11 +1,14 @@
 #include "view/functionality/details/ClassBarChart.h"
 
 #include <QBarCategoryAxis>
-#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
+#include <QGraphicsSimpleTextItem>
 #include <QLabel>
+#include <QLegendMarker>
+#include <QStackedBarSeries>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -14,11 +17,24 @@
 
 namespace
 {
+constexpr double barWidth = 0.9;
+// Between the plot's bottom edge and the names, as between the axis and its labels.
+constexpr double nameGap = 4;
+
 // Colours a step of the golden angle apart on the colour wheel: every class gets its own, however many.
 QColor classColour(int index)
 {
     const double hue = std::fmod(0.58 + index * 0.381966, 1.0);
     return QColor::fromHsvF(float(hue), 0.65f, 0.9f);
+}
+
+QGraphicsSimpleTextItem* chartText(QChart* chart, const QFont& font, const QBrush& brush)
+{
+    auto* item = new QGraphicsSimpleTextItem(chart);
+    item->setFont(font);
+    item->setBrush(brush);
+    item->setZValue(1); // over the bars and grid
+    return item;
 }
 } // namespace
 
@@ -38,40 +54,43 @@ ClassBarChart::ClassBarChart(QWidget* parent)
     setData({});
 }
 
+QChart* ClassBarChart::chart() const { return m_view->chart(); }
+
 void ClassBarChart::setData(const std::vector<ChartData>& rows)
 {
     const int count = int(rows.size());
     setFixedWidth(std::max(minimumWidth, widthPerClass * count));
 
-    // A chart of its own each time: the old one goes with its series and axes.
+    // A chart of its own each time: the old one goes with its series, axes and texts.
     auto* chart = new QChart;
     chart->setMargins(QMargins(0, 0, 0, 0));
     chart->setBackgroundRoundness(0);
-    m_series = new QBarSeries(chart);
-    // The bars of the classes stand side by side over one category, each set a class.
-    m_series->setBarWidth(0.9);
-    m_series->setLabelsVisible(true);
-    m_series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    m_series->setLabelsPrecision(15);
+    // Stacked, each class has a whole category to itself and a set (colour, legend entry) of its own:
+    // set i is its count at category i and nothing elsewhere.
+    m_series = new QStackedBarSeries(chart);
+    m_series->setBarWidth(barWidth);
     double highest = 0;
-    for (const ChartData& row : rows) {
-        auto* set = new QBarSet(row.className);
-        *set << double(row.classValueCounts);
+    for (int i = 0; i < count; ++i) {
+        auto* set = new QBarSet(rows[i].className);
+        for (int at = 0; at < count; ++at)
+            *set << (at == i ? double(rows[i].classValueCounts) : 0.0);
         m_series->append(set);
-        highest = std::max(highest, double(row.classValueCounts));
+        highest = std::max(highest, double(rows[i].classValueCounts));
     }
     chart->addSeries(m_series);
     const QList<QBarSet*> sets = m_series->barSets();
-    for (int i = 0; i < sets.size(); ++i) {
+    for (int i = 0; i < sets.size(); ++i)
         sets[i]->setColor(classColour(i));
-        sets[i]->setLabelColor(palette().color(QPalette::WindowText));
-    }
+    // The legend takes its labels as rich text; a name is plain text.
+    for (QLegendMarker* marker : chart->legend()->markers(m_series))
+        marker->setLabel(marker->label().toHtmlEscaped());
 
-    // The classes are told apart by colour and legend; the counts' axis ticks whole numbers, with room
-    // above the highest bar for its count.
+    // The class axis keeps a line of room under the bars with invisible placeholders, distinct so that
+    // none is dropped; the names themselves are drawn as plain text. The counts' axis ticks whole
+    // numbers, with room above the highest bar for its count.
     auto* classes = new QBarCategoryAxis(chart);
-    classes->append(QStringLiteral("Class"));
-    classes->setLabelsVisible(false);
+    for (int i = 0; i < count; ++i)
+        classes->append(QString::number(i));
     auto* numbers = new QValueAxis(chart);
     numbers->setLabelFormat(QStringLiteral("%d"));
     const double top = std::max(1.0, std::ceil(highest * 1.2));
@@ -83,9 +102,40 @@ void ClassBarChart::setData(const std::vector<ChartData>& rows)
     chart->addAxis(numbers, Qt::AlignLeft);
     m_series->attachAxis(classes);
     m_series->attachAxis(numbers);
+    classes->setLabelsBrush(Qt::transparent);
     chart->legend()->setAlignment(Qt::AlignBottom);
+
+    m_names.clear();
+    m_nameItems.clear();
+    m_countItems.clear();
+    for (const ChartData& row : rows) {
+        m_names.push_back(row.className);
+        m_nameItems.push_back(chartText(chart, classes->labelsFont(), numbers->labelsBrush()));
+        m_countItems.push_back(chartText(chart, classes->labelsFont(), numbers->labelsBrush()));
+        m_countItems.back()->setText(QString::number(row.classValueCounts));
+    }
+    connect(chart, &QChart::plotAreaChanged, this, &ClassBarChart::placeTexts);
 
     QChart* old = m_view->chart();
     m_view->setChart(chart);
     delete old;
+    placeTexts();
+}
+
+void ClassBarChart::placeTexts()
+{
+    QChart* shown = chart();
+    const QList<QBarSet*> sets = m_series->barSets();
+    for (int i = 0; i < int(m_nameItems.size()); ++i) {
+        const double left = shown->mapToPosition(QPointF(i - barWidth / 2, 0), m_series).x();
+        const double right = shown->mapToPosition(QPointF(i + barWidth / 2, 0), m_series).x();
+        const QPointF foot = shown->mapToPosition(QPointF(i, 0), m_series);
+        const QPointF head = shown->mapToPosition(QPointF(i, sets[i]->at(i)), m_series);
+
+        QGraphicsSimpleTextItem* name = m_nameItems[i];
+        name->setText(QFontMetricsF(name->font()).elidedText(m_names[i], Qt::ElideRight, right - left));
+        name->setPos(foot.x() - name->boundingRect().width() / 2, foot.y() + nameGap);
+        QGraphicsSimpleTextItem* number = m_countItems[i];
+        number->setPos(head.x() - number->boundingRect().width() / 2, head.y() - number->boundingRect().height());
+    }
 }

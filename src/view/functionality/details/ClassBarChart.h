@@ -6,11 +6,14 @@
 
 #include <vector>
 
-class QBarSeries;
+class QChart;
 class QChartView;
+class QGraphicsSimpleTextItem;
+class QStackedBarSeries;
 
-// The bar chart of the class statistics: one bar per class in the given order, its count above it
-// and a colour of its own, under the title "Bar Chart"; 50 points wide per class, 100 at least.
+// The bar chart of the class statistics: one bar per class in the given order, its name under it, its
+// count above it and a colour of its own, under the title "Bar Chart"; 50 points wide per class, 100
+// at least.
 class ClassBarChart : public QWidget
 {
     Q_OBJECT
@@ -22,9 +25,16 @@ public:
     explicit ClassBarChart(QWidget* parent = nullptr);
 
     void setData(const std::vector<ChartData>& rows);
-    QBarSeries* series() const { return m_series; }
+    QStackedBarSeries* series() const { return m_series; }
+    QChart* chart() const;
 
 private:
+    // Names and counts follow the bars whenever the plot area moves.
+    void placeTexts();
+
     QChartView* m_view;
-    QBarSeries* m_series = nullptr;
+    QStackedBarSeries* m_series = nullptr;
+    std::vector<QString> m_names;
+    std::vector<QGraphicsSimpleTextItem*> m_nameItems;
+    std::vector<QGraphicsSimpleTextItem*> m_countItems;
 };
