@@ -1,5 +1,6 @@
 #include "WidgetBench.h"
 #include "view/functionality/FunctionalityView.h"
+#include "view/functionality/details/ClassBarChart.h"
 
 #include <QCoreApplication>
 
@@ -81,5 +82,20 @@ static void BM_boxDetailsAfterANudge(benchmark::State& state)
     }
 }
 BENCHMARK(BM_boxDetailsAfterANudge)->Unit(benchmark::kMillisecond);
+
+// The chart popover's content for n classes, built and painted: each class is a bar set of its own.
+static void BM_barChartOfClasses(benchmark::State& state)
+{
+    std::vector<ChartData> rows;
+    for (int i = 0; i < state.range(0); ++i)
+        rows.emplace_back(QStringLiteral("class-%1").arg(i), 1 + i % 37);
+    ClassBarChart chart;
+    chart.show();
+    for (auto _ : state) {
+        chart.setData(rows);
+        benchmark::DoNotOptimize(chart.grab());
+    }
+}
+BENCHMARK(BM_barChartOfClasses)->Arg(10)->Arg(100)->Arg(300)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return WidgetBench::run(argc, argv); }

@@ -15,6 +15,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QFontMetricsF>
@@ -29,7 +30,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
-#include <QStackedBarSeries>
 #include <QTest>
 #include <QToolButton>
 
@@ -428,7 +428,7 @@ TEST(FunctionalityView, ClassStatisticsCountTheShownBoxesOfEveryImageInDescendin
     Rows bars;
     QSet<QRgb> colours;
     for (int i = 0; i < sets.size(); ++i) {
-        bars.emplace_back(sets[i]->label(), QString::number(sets[i]->at(i)));
+        bars.emplace_back(sets[i]->label(), QString::number(sets[i]->at(0)));
         colours.insert(sets[i]->color().rgb());
     }
     EXPECT_EQ(bars, expected);

@@ -1,6 +1,7 @@
 #include "view/functionality/details/ClassBarChart.h"
 
 #include <QBarCategoryAxis>
+#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
@@ -8,7 +9,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QLabel>
 #include <QLegendMarker>
-#include <QStackedBarSeries>
+#include <QPen>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
@@ -65,32 +66,33 @@ void ClassBarChart::setData(const std::vector<ChartData>& rows)
     auto* chart = new QChart;
     chart->setMargins(QMargins(0, 0, 0, 0));
     chart->setBackgroundRoundness(0);
-    // Stacked, each class has a whole category to itself and a set (colour, legend entry) of its own:
-    // set i is its count at category i and nothing elsewhere.
-    m_series = new QStackedBarSeries(chart);
+    // The classes' bars stand side by side over one category, each set a class with a colour and a
+    // legend entry of its own; Qt Charts colours sets, not bars.
+    m_series = new QBarSeries(chart);
     m_series->setBarWidth(barWidth);
     double highest = 0;
-    for (int i = 0; i < count; ++i) {
-        auto* set = new QBarSet(rows[i].className);
-        for (int at = 0; at < count; ++at)
-            *set << (at == i ? double(rows[i].classValueCounts) : 0.0);
+    for (const ChartData& row : rows) {
+        auto* set = new QBarSet(row.className);
+        *set << double(row.classValueCounts);
         m_series->append(set);
-        highest = std::max(highest, double(rows[i].classValueCounts));
+        highest = std::max(highest, double(row.classValueCounts));
     }
     chart->addSeries(m_series);
     const QList<QBarSet*> sets = m_series->barSets();
-    for (int i = 0; i < sets.size(); ++i)
+    for (int i = 0; i < sets.size(); ++i) {
         sets[i]->setColor(classColour(i));
+        // Neighbouring bars apart by a line of the (light theme's white) ground.
+        sets[i]->setPen(QPen(Qt::white, 2));
+    }
     // The legend takes its labels as rich text; a name is plain text.
     for (QLegendMarker* marker : chart->legend()->markers(m_series))
         marker->setLabel(marker->label().toHtmlEscaped());
 
-    // The class axis keeps a line of room under the bars with invisible placeholders, distinct so that
-    // none is dropped; the names themselves are drawn as plain text. The counts' axis ticks whole
-    // numbers, with room above the highest bar for its count.
+    // The class axis keeps a line of room under the bars with an invisible label; the names themselves
+    // are drawn as plain text. The counts' axis ticks whole numbers, with room above the highest bar
+    // for its count.
     auto* classes = new QBarCategoryAxis(chart);
-    for (int i = 0; i < count; ++i)
-        classes->append(QString::number(i));
+    classes->append(QStringLiteral("Class"));
     auto* numbers = new QValueAxis(chart);
     numbers->setLabelFormat(QStringLiteral("%d"));
     const double top = std::max(1.0, std::ceil(highest * 1.2));
@@ -126,11 +128,14 @@ void ClassBarChart::placeTexts()
 {
     QChart* shown = chart();
     const QList<QBarSet*> sets = m_series->barSets();
-    for (int i = 0; i < int(m_nameItems.size()); ++i) {
-        const double left = shown->mapToPosition(QPointF(i - barWidth / 2, 0), m_series).x();
-        const double right = shown->mapToPosition(QPointF(i + barWidth / 2, 0), m_series).x();
-        const QPointF foot = shown->mapToPosition(QPointF(i, 0), m_series);
-        const QPointF head = shown->mapToPosition(QPointF(i, sets[i]->at(i)), m_series);
+    const int count = int(m_nameItems.size());
+    for (int i = 0; i < count; ++i) {
+        // Qt Charts divides the bar width of the one category evenly among the sets, in their order.
+        const double from = -barWidth / 2 + barWidth * i / count, to = -barWidth / 2 + barWidth * (i + 1) / count;
+        const double left = shown->mapToPosition(QPointF(from, 0), m_series).x();
+        const double right = shown->mapToPosition(QPointF(to, 0), m_series).x();
+        const QPointF foot = shown->mapToPosition(QPointF((from + to) / 2, 0), m_series);
+        const QPointF head = shown->mapToPosition(QPointF((from + to) / 2, sets[i]->at(0)), m_series);
 
         QGraphicsSimpleTextItem* name = m_nameItems[i];
         name->setText(QFontMetricsF(name->font()).elidedText(m_names[i], Qt::ElideRight, right - left));

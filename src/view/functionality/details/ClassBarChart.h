@@ -9,7 +9,7 @@
 class QChart;
 class QChartView;
 class QGraphicsSimpleTextItem;
-class QStackedBarSeries;
+class QBarSeries;
 
 // The bar chart of the class statistics: one bar per class in the given order, its name under it, its
 // count above it and a colour of its own, under the title "Bar Chart"; 50 points wide per class, 100
@@ -25,7 +25,7 @@ public:
     explicit ClassBarChart(QWidget* parent = nullptr);
 
     void setData(const std::vector<ChartData>& rows);
-    QStackedBarSeries* series() const { return m_series; }
+    QBarSeries* series() const { return m_series; }
     QChart* chart() const;
 
 private:
@@ -33,7 +33,7 @@ private:
     void placeTexts();
 
     QChartView* m_view;
-    QStackedBarSeries* m_series = nullptr;
+    QBarSeries* m_series = nullptr;
     std::vector<QString> m_names;
     std::vector<QGraphicsSimpleTextItem*> m_nameItems;
     std::vector<QGraphicsSimpleTextItem*> m_countItems;
