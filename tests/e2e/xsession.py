@@ -81,10 +81,13 @@ class XSession:
             from gi.repository import GLib
 
             def registered():
-                # The list of applications follows their comings and goings in events, which wait here.
+                # The list of applications follows their comings and goings in events, which wait here; a
+                # list read before a program ended is read afresh.
                 while GLib.MainContext.default().iteration(False):
                     pass
-                return next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "Kestrune"
+                desktop = pyatspi.Registry.getDesktop(0)
+                desktop.clear_cache()
+                return next((a for a in desktop if a is not None and a.name == "Kestrune"
                              and a.get_process_id() == self.program.pid), None)
 
             self.app = self.wait_for(registered, what="Kestrune is not on the accessibility bus", timeout=20)
