@@ -156,6 +156,10 @@ FAULTS = [
           "box->setScaleFactor(std::max(0.3, box->scaleFactor() * factor));",
           "box->setScaleFactor(box->scaleFactor() * factor);",
           "a box's scale factor has no lower limit when zooming out"),
+    Fault("V21", "src/viewmodel/ImageManager.cpp",
+          "    m_boxes.deleteBoxForImage(index);",
+          "    m_boxes.deleteBoxForImage(index > 0 ? index - 1 : index);",
+          "removing an image drops the box list of the image before it"),
 
     # The Python runtime and bridge: which scripts are imported, exchange files, the matched result.
     Fault("B01", "src/model/templatematching/PythonBridge.cpp",
@@ -190,6 +194,10 @@ FAULTS = [
           "QStringLiteral(\"image\") : pieces.first();",
           "QStringLiteral(\"image\") : pieces.last();",
           "the exchange file is named after the image's extension, so images of one kind share it"),
+    Fault("B09", "src/model/templatematching/PythonBridge.cpp",
+          'py.call(py.attr(path, "insert", QStringLiteral("sys.path")), { &first, &entry },',
+          'py.call(py.attr(path, "append", QStringLiteral("sys.path")), { &entry },',
+          "the chosen scripts folder goes last on the module search path, after same-named modules"),
 
     # The bundled Python scripts.
     Fault("P01", "python/templateMatcher.py",
@@ -228,6 +236,10 @@ FAULTS = [
           "kept = suppress(candidates, [box for _, box, _ in templates], cell)",
           "kept = suppress(candidates, [], cell)",
           "a template matches itself: a box is added on top of each template box"),
+    Fault("P10", "python/jsonToCSV.py",
+          "os.O_EXCL, 0o666)",
+          "os.O_EXCL, 0o600)",
+          "a new CSV file is readable by its owner alone, unlike a new JSON file"),
 
     # The views.
     Fault("W01", "src/view/canvas/PointView.cpp",
