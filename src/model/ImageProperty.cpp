@@ -7,18 +7,26 @@
 #include <QImageReader>
 
 #include <iostream>
+#include <memory>
 
 namespace
 {
-// The format comes from the content: a PNG named .jpg is still a PNG.
-void readByContent(QImageReader& reader)
+// A reader of the picture in a regular file (a named pipe would block the window), which takes the
+// format from the content: a PNG named .jpg is still a PNG. Nothing, with the reason, for another file.
+std::unique_ptr<QImageReader> openReader(const QString& path, QString* reason)
 {
-    reader.setDecideFormatFromContent(true);
+    if (QString problem = regularFileProblem(path); !problem.isEmpty()) {
+        *reason = problem;
+        return nullptr;
+    }
+    auto reader = std::make_unique<QImageReader>(path);
+    reader->setDecideFormatFromContent(true);
     // Qt refuses pictures over 128 MB by default; ours are bounded by their pixel count instead,
     // at up to 8 bytes a pixel (16 bits a channel).
     constexpr int megabytes = int(ImageProperty::maxPixels * 8 / (1024 * 1024)) + 1;
     if (QImageReader::allocationLimit() < megabytes)
         QImageReader::setAllocationLimit(megabytes);
+    return reader;
 }
 } // namespace
 
@@ -40,16 +48,10 @@ QString ImageProperty::getImageName() const { return QFileInfo(imagePath.toLocal
 // The pixel size its header gives (no decode); invalid, with the reason, when it gives none.
 QSize ImageProperty::fileDimensions(QString* reason) const
 {
-    const QString path = imagePath.toLocalFile();
-    if (QString problem = regularFileProblem(path); !problem.isEmpty()) {
-        *reason = problem;
-        return {};
-    }
-    QImageReader reader(path);
-    readByContent(reader);
-    const QSize size = reader.size();
-    if (!size.isValid())
-        *reason = reader.errorString();
+    const auto reader = openReader(imagePath.toLocalFile(), reason);
+    const QSize size = reader ? reader->size() : QSize();
+    if (reader && !size.isValid())
+        *reason = reader->errorString();
     return size;
 }
 
@@ -88,16 +90,13 @@ void ImageProperty::getNSImage()
 {
     if (originalWidth * originalHeight > maxPixels)
         return;
-    if (QString problem = regularFileProblem(imagePath.toLocalFile()); !problem.isEmpty()) {
-        readError = problem;
-        return;
-    }
     // Decoded from the file itself: no copy of its bytes in memory beside the picture.
-    QImageReader reader(imagePath.toLocalFile());
-    readByContent(reader);
-    QImage decoded = reader.read();
+    const auto reader = openReader(imagePath.toLocalFile(), &readError);
+    if (!reader)
+        return;
+    QImage decoded = reader->read();
     if (decoded.isNull()) {
-        readError = reader.errorString();
+        readError = reader->errorString();
         return;
     }
     readError.clear();

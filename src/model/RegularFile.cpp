@@ -29,6 +29,13 @@ QString kindProblem(mode_t mode)
 QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 } // namespace
 
+QString shownPath(QString path)
+{
+    constexpr qsizetype half = 100;
+    path.replace(QChar(u'\0'), QStringLiteral("\\0"));
+    return path.size() <= 2 * half ? path : path.left(half) + QStringLiteral("…") + path.right(half);
+}
+
 QString regularFileProblem(const QString& path)
 {
     // The system would take the name up to the NUL for another file's.

@@ -9,6 +9,9 @@
 // are read only when they are regular files: a named pipe would block the window until someone
 // writes to it, and a device never ends.
 
+// A path as messages show it: a NUL written as \0, and a 10 MB path cut to its two ends.
+QString shownPath(QString path);
+
 // Why the path names no regular file (links followed), or empty when it names one.
 QString regularFileProblem(const QString& path);
 

@@ -12,9 +12,6 @@ namespace
 {
 void print(const QString& line) { std::cout << line.toStdString() << std::endl; }
 
-// A NUL in a name a script gave would end the line it is printed on.
-QString shownPath(QString path) { return path.replace(QChar(u'\0'), QStringLiteral("\\0")); }
-
 bool writeFile(const QUrl& file, const QByteArray& bytes, QString* error)
 {
     QString reason;
@@ -91,7 +88,7 @@ std::optional<JSONData> BoundingBoxManager::loadJSON(const QString& fileUrlText,
         return fail(QStringLiteral("Cannot read the JSON box file %1: %2").arg(shownPath(path), reason));
     auto data = decodeJSONData(*bytes, &reason);
     if (!data)
-        return fail(QStringLiteral("Cannot read the JSON box file %1: %2").arg(path, reason));
+        return fail(QStringLiteral("Cannot read the JSON box file %1: %2").arg(shownPath(path), reason));
     return data;
 }
 

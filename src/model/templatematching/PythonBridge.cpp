@@ -69,11 +69,13 @@ public:
 // holds the interpreter lock, and a new run would wait for it with the window blocked.
 std::shared_ptr<ScriptRun> leftRunning;
 
+bool stillRunning() { return leftRunning && !leftRunning->isFinished(); }
+
 // Runs work on a worker thread while the waiter waits; false, with the failure reported, when it
 // fails, is cancelled, is left running, or cannot start because an earlier run is still going.
 bool runScript(const QString& what, const QString& stopped, QString* error, ScriptWaiter* waiter, ScriptRun::Work work)
 {
-    if (leftRunning && !leftRunning->isFinished()) {
+    if (stillRunning()) {
         report(what
                 + QStringLiteral(": the previous script is still running, so nothing was started. Try again "
                                  "when it has finished."),
@@ -152,7 +154,7 @@ std::optional<QString> pythonExecutable(QString* error)
     if (known)
         return known;
     const QString what = QStringLiteral("Cannot ask Python for its executable");
-    if (leftRunning && !leftRunning->isFinished()) {
+    if (stillRunning()) {
         report(what + QStringLiteral(": a script is still running."), error);
         return std::nullopt;
     }

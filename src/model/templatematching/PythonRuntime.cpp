@@ -1,5 +1,7 @@
 #include "model/templatematching/PythonRuntime.h"
 
+#include "model/RegularFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -70,14 +72,6 @@ QStringList resolveAll(void* handle, PythonApi& api)
             && resolve(handle, "PyConfig_Clear", api.PyConfig_Clear)))
         api.Py_InitializeFromConfig = nullptr;
     return missing;
-}
-
-// A path as messages show it: a 10 MB one must not make a 10 MB message.
-QString shown(QString path)
-{
-    constexpr qsizetype half = 100;
-    path.replace(QChar(0), QStringLiteral("\\0"));
-    return path.size() <= 2 * half ? path : path.left(half) + QStringLiteral("…") + path.right(half);
 }
 
 // Why path cannot name a file, checked before dlopen: it stops at a NUL (and would load another file),
@@ -170,7 +164,7 @@ Installation installationOf(const QString& library)
         if (!found)
             result.problem = QStringLiteral("The Python library %1 has no standard library under %2 "
                                             "(lib/python%3/os.py is missing)")
-                                 .arg(shown(library), shown(prefix.path()), version);
+                                 .arg(shownPath(library), shownPath(prefix.path()), version);
     }
     return result;
 }
@@ -278,10 +272,10 @@ bool PythonRuntime::load(QString* error)
             reason = lastDlError();
             if (reason.startsWith(m_choice + QStringLiteral(": ")))
                 reason.remove(0, m_choice.size() + 2);
-            reason.replace(m_choice, shown(m_choice));
+            reason.replace(m_choice, shownPath(m_choice));
         }
         if (!handle)
-            *error = QStringLiteral("Cannot load the Python library %1: %2").arg(shown(m_choice), reason);
+            *error = QStringLiteral("Cannot load the Python library %1: %2").arg(shownPath(m_choice), reason);
     }
     if (!handle)
         return false;
@@ -290,7 +284,7 @@ bool PythonRuntime::load(QString* error)
     if (!missing.isEmpty()) {
         dlclose(handle);
         *error = QStringLiteral("%1 is not a Python 3 library: it lacks %2")
-                     .arg(m_choice.isEmpty() ? QStringLiteral("The library found") : shown(m_choice),
+                     .arg(m_choice.isEmpty() ? QStringLiteral("The library found") : shownPath(m_choice),
                          missing.join(QStringLiteral(", ")));
         return false;
     }
@@ -313,9 +307,10 @@ bool PythonRuntime::load(QString* error)
         }
         // After a failed start the interpreter is half made: nothing calls into it again.
         if (const QString failure = start(api, installation.program); !failure.isEmpty()) {
-            *error = QStringLiteral("The Python interpreter of %1 did not start (%2).").arg(shown(library), failure);
+            *error
+                = QStringLiteral("The Python interpreter of %1 did not start (%2).").arg(shownPath(library), failure);
             if (const QString home = qEnvironmentVariable("PYTHONHOME"); !home.isEmpty())
-                *error += QStringLiteral(" PYTHONHOME is set to %1.").arg(shown(home));
+                *error += QStringLiteral(" PYTHONHOME is set to %1.").arg(shownPath(home));
             return false;
         }
         // threading takes the thread that imports it first for the main thread: this one, not a

@@ -7,7 +7,12 @@ CanvasState::CanvasState(ImageManager& images, QObject* parent)
     , m_images(images)
 {
     connect(&images, &ImageManager::imagesChanged, this, &CanvasState::imagesChanged);
-    connect(&images, &ImageManager::currentImageChanged, this, &CanvasState::currentImageChanged);
+    // Whatever shows an image (navigation, a tab, an undone deletion), the field reads its number.
+    connect(&images, &ImageManager::currentImageChanged, this, [this] {
+        if (m_images.hasCurrentImage())
+            refreshIndexTexts();
+        currentImageChanged();
+    });
     // A window opened later starts from "0" like the first.
     m_lastIndex = images.currentImageIndex;
     const ImagePtr image = images.currentImage();
@@ -60,14 +65,8 @@ void CanvasState::currentImageChanged()
     const std::int64_t index = m_images.currentImageIndex;
     const ImagePtr image = m_images.currentImage();
     const QString id = image ? image->id() : QString();
-    if (index != m_lastIndex || id != m_lastImageId) {
+    if (index != m_lastIndex || id != m_lastImageId)
         setMatchClicked(false);
-        // Whatever made it current (an undone deletion too), the field reads its number; a number the
-        // user typed for it ("02", "+2") stays as typed.
-        bool isNumber = false;
-        if (image && (m_textFieldText.toLongLong(&isNumber) != index + 1 || !isNumber))
-            refreshIndexTexts();
-    }
     m_lastIndex = index;
     m_lastImageId = id;
 }

@@ -20,8 +20,6 @@ public:
     const QString& prevTextFieldText() const { return m_prevTextFieldText; }
     void setTextFieldText(const QString& text);
     void setPrevTextFieldText(const QString& text);
-    // Both texts become the current image's 1-based number.
-    void refreshIndexTexts();
 
     bool isMatchClicked() const { return m_isMatchClicked; }
     void setMatchClicked(bool clicked);
@@ -31,6 +29,8 @@ signals:
     void matchClickedChanged(bool clicked);
 
 private:
+    // Both texts become the current image's 1-based number.
+    void refreshIndexTexts();
     void imagesChanged();
     void currentImageChanged();
 

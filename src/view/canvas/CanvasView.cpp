@@ -56,7 +56,7 @@ CanvasView::CanvasView(SharedObjects shared, FunctionalityBarNavigator& navigato
     connect(m_display, &DisplayImageView::addImagesRequested, this, [this] { addImages(m_shared); });
     connect(m_display, &DisplayImageView::deleteImageRequested, this, &CanvasView::deleteCurrentImage);
 
-    m_tabStripSlot->layout()->addWidget(new ImageTabStrip(shared, *m_state));
+    m_tabStripSlot->layout()->addWidget(new ImageTabStrip(shared));
     m_matchControlsSlot->layout()->addWidget(new MatchControls(shared, *m_state));
     m_navigationSlot->layout()->addWidget(new ImageNavigation(shared, *m_state));
     // Pinches and Ctrl + wheel over the image area, boxes included, zoom the current image.

@@ -125,14 +125,12 @@ void ImageNavigation::previous()
 {
     m_shared.boundingBoxManager.clearSelection();
     m_shared.imageManager.showImage(m_shared.imageManager.currentImageIndex - 1);
-    m_state.refreshIndexTexts();
 }
 
 void ImageNavigation::next()
 {
     m_shared.boundingBoxManager.clearSelection();
     m_shared.imageManager.showImage(m_shared.imageManager.currentImageIndex + 1);
-    m_state.refreshIndexTexts();
 }
 
 std::optional<std::int64_t> ImageNavigation::readIndex(const QString& text)
@@ -159,6 +157,9 @@ void ImageNavigation::go()
         runAlert(this, QStringLiteral("Invalid Input"), {}, { { QStringLiteral("OK"), QMessageBox::AcceptRole } });
         return;
     }
-    m_state.setPrevTextFieldText(m_state.textFieldText());
+    // The number stays as typed ("02", "+2"), over the image change's own refresh of the field.
+    const QString typed = m_state.textFieldText();
     m_shared.imageManager.showImage(*n - 1);
+    m_state.setTextFieldText(typed);
+    m_state.setPrevTextFieldText(typed);
 }

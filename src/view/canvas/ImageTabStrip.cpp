@@ -1,7 +1,6 @@
 #include "view/canvas/ImageTabStrip.h"
 
 #include "view/canvas/Alert.h"
-#include "view/canvas/CanvasState.h"
 #include "view/canvas/Drawing.h"
 #include "view/modifiers/Symbols.h"
 
@@ -182,10 +181,9 @@ private:
     ImageTabStrip& m_strip;
 };
 
-ImageTabStrip::ImageTabStrip(SharedObjects shared, CanvasState& state, QWidget* parent)
+ImageTabStrip::ImageTabStrip(SharedObjects shared, QWidget* parent)
     : QWidget(parent)
     , m_shared(shared)
-    , m_state(state)
     , m_lastIndex(shared.imageManager.currentImageIndex)
 {
     setFixedHeight(barHeight);
@@ -312,7 +310,6 @@ void ImageTabStrip::tabPressed(const ImagePtr& image, qulonglong timestamp)
         return;
     }
     images.showImage(index);
-    m_state.refreshIndexTexts();
 }
 
 void ImageTabStrip::togglePopover()
@@ -340,7 +337,6 @@ void ImageTabStrip::choose(std::int64_t index)
     m_shared.imageManager.showImage(index);
     if (m_popover)
         m_popover->close();
-    m_state.refreshIndexTexts();
 }
 
 void ImageTabStrip::closePressed(const ImagePtr& image)

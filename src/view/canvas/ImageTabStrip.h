@@ -10,7 +10,6 @@
 #include <optional>
 #include <vector>
 
-class CanvasState;
 class QFrame;
 class QHBoxLayout;
 class QScrollArea;
@@ -28,7 +27,7 @@ public:
     static constexpr int barHeight = 20;
     static constexpr int minimumTabWidth = 150;
 
-    ImageTabStrip(SharedObjects shared, CanvasState& state, QWidget* parent = nullptr);
+    explicit ImageTabStrip(SharedObjects shared, QWidget* parent = nullptr);
 
     bool isPopoverShown() const;
     // The open "All Images" list, or nothing.
@@ -53,7 +52,6 @@ private:
     void choose(std::int64_t index);
 
     SharedObjects m_shared;
-    CanvasState& m_state;
     QScrollArea* m_scroll;
     QWidget* m_row;
     QHBoxLayout* m_rowLayout;

@@ -107,11 +107,9 @@ void ClassBarChart::setData(const std::vector<ChartData>& rows)
     classes->setLabelsBrush(Qt::transparent);
     chart->legend()->setAlignment(Qt::AlignBottom);
 
-    m_names.clear();
     m_nameItems.clear();
     m_countItems.clear();
     for (const ChartData& row : rows) {
-        m_names.push_back(row.className);
         m_nameItems.push_back(chartText(chart, classes->labelsFont(), numbers->labelsBrush()));
         m_countItems.push_back(chartText(chart, classes->labelsFont(), numbers->labelsBrush()));
         m_countItems.back()->setText(QString::number(row.classValueCounts));
@@ -138,7 +136,7 @@ void ClassBarChart::placeTexts()
         const QPointF head = shown->mapToPosition(QPointF((from + to) / 2, sets[i]->at(0)), m_series);
 
         QGraphicsSimpleTextItem* name = m_nameItems[i];
-        name->setText(QFontMetricsF(name->font()).elidedText(m_names[i], Qt::ElideRight, right - left));
+        name->setText(QFontMetricsF(name->font()).elidedText(sets[i]->label(), Qt::ElideRight, right - left));
         name->setPos(foot.x() - name->boundingRect().width() / 2, foot.y() + nameGap);
         QGraphicsSimpleTextItem* number = m_countItems[i];
         number->setPos(head.x() - number->boundingRect().width() / 2, head.y() - number->boundingRect().height());

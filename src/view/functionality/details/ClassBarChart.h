@@ -6,10 +6,10 @@
 
 #include <vector>
 
+class QBarSeries;
 class QChart;
 class QChartView;
 class QGraphicsSimpleTextItem;
-class QBarSeries;
 
 // The bar chart of the class statistics: one bar per class in the given order, its name under it, its
 // count above it and a colour of its own, under the title "Bar Chart"; 50 points wide per class, 100
@@ -34,7 +34,6 @@ private:
 
     QChartView* m_view;
     QBarSeries* m_series = nullptr;
-    std::vector<QString> m_names;
     std::vector<QGraphicsSimpleTextItem*> m_nameItems;
     std::vector<QGraphicsSimpleTextItem*> m_countItems;
 };
